@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the test prefix.
+#
+#   wine-run.sh --setup      create the 32-bit prefix once, start a persistent
+#                            wineserver and an Xvfb display for window tests
+#   wine-run.sh --cleanup    stop the wineserver and the display
+#   wine-run.sh prog.exe ... run one program (one Wine start per test binary)
+#
+# WINEPREFIX must be set (the build tree's prefix). KX_NEEDS_DISPLAY=1 gives the
+# program the Xvfb display started by --setup.
+set -u
+: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+export WINEPREFIX WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+state="$WINEPREFIX.state"
+
+make_prefix() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    exec 9>"$WINEPREFIX.lock"
+    flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine-run: creating test prefix $WINEPREFIX" >&2
+        env -u DISPLAY wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+    flock -u 9
+}
+
+start_display() {
+    mkdir -p "$state"
+    if [ -f "$state/display" ] && [ -e "/tmp/.X11-unix/X$(cat "$state/display")" ]; then
+        return
+    fi
+    local n
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        echo $! > "$state/xvfb.pid"
+        for _ in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+        if [ -e "/tmp/.X11-unix/X$n" ]; then
+            echo "$n" > "$state/display"
+            return
+        fi
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+    done
+    echo "wine-run: could not start Xvfb" >&2
+    exit 1
+}
+
+case "${1:-}" in
+--setup)
+    make_prefix
+    start_display
+    wineserver -p </dev/null >/dev/null 2>&1
+    exit 0 ;;
+--cleanup)
+    wineserver -k 2>/dev/null
+    [ -f "$state/xvfb.pid" ] && kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+    rm -f "$state/display" "$state/xvfb.pid"
+    exit 0 ;;
+"")
+    echo "usage: wine-run.sh --setup | --cleanup | program.exe [args...]" >&2
+    exit 2 ;;
+esac
+
+make_prefix
+wineserver -p </dev/null >/dev/null 2>&1
+if [ "${KX_NEEDS_DISPLAY:-0}" = 1 ]; then
+    start_display
+    export DISPLAY=":$(cat "$state/display")"
+else
+    unset DISPLAY
+fi
+# Wine's own services outlive the program and inherit its output; they must
+# not hold CTest's pipe open, so the output goes through a file.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+wine "$@" </dev/null >"$out" 2>&1
+rc=$?
+cat "$out"
+exit $rc

@@ -1,0 +1,10 @@
+// Hands a string list across the COM boundary: a VARIANT of VT_ARRAY|VT_BSTR
+// holding a one-dimensional SAFEARRAY with lower bound 0. The caller owns it.
+#pragma once
+
+#include "StringList.h"
+
+#include <windows.h>
+#include <oleauto.h>
+
+HRESULT StringListToVariant(const CStringList& list, VARIANT* pVal);

@@ -1,0 +1,108 @@
+// Running processes through the ToolHelp32 snapshot of kernel32.dll, bound at
+// run time so the engine loads on systems that lack it.
+#include "ScanEngine.h"
+
+#include "Handles.h"
+
+#include <cstring>
+
+static_assert(sizeof(PROCESSENTRY32) == 296, "the 32-bit ANSI process entry");
+
+namespace {
+
+const DWORD kNoSnapshot = 0;
+const DWORD kNotRunning = static_cast<DWORD>(-1);
+// Not in the headers of every SDK; the value is fixed.
+const DWORD kProcessQueryLimitedInformation = 0x1000;
+
+} // namespace
+
+bool CScanEngine::BindToolHelp()
+{
+    if (LOBYTE(LOWORD(::GetVersion())) < 4) return false;
+    m_hKernel32 = ::GetModuleHandleA("kernel32.dll");
+    if (!m_hKernel32) return false;
+
+    m_pfnCreateToolhelp32Snapshot = reinterpret_cast<PFN_CreateToolhelp32Snapshot>(
+        ::GetProcAddress(m_hKernel32, "CreateToolhelp32Snapshot"));
+    if (!m_pfnCreateToolhelp32Snapshot) return false;
+    m_pfnProcess32First = reinterpret_cast<PFN_Process32>(::GetProcAddress(m_hKernel32, "Process32First"));
+    if (!m_pfnProcess32First) return false;
+    m_pfnProcess32Next = reinterpret_cast<PFN_Process32>(::GetProcAddress(m_hKernel32, "Process32Next"));
+    if (!m_pfnProcess32Next) return false;
+
+    // Path resolution for systems whose szExeFile holds only the file name.
+    // Absent on Windows 9x, NT 4 and 2000; either may be missing.
+    m_pfnQueryFullProcessImageName = reinterpret_cast<PFN_QueryFullProcessImageName>(
+        ::GetProcAddress(m_hKernel32, "QueryFullProcessImageNameA"));
+    m_pfnModule32First = reinterpret_cast<PFN_Module32First>(::GetProcAddress(m_hKernel32, "Module32First"));
+    return true;
+}
+
+std::string CScanEngine::ImagePathOf(const PROCESSENTRY32& entry) const
+{
+    std::string name(entry.szExeFile);
+    if (name.find('\\') != std::string::npos) return name;
+
+    if (m_pfnQueryFullProcessImageName) {
+        kx::KernelHandle process(::OpenProcess(kProcessQueryLimitedInformation, FALSE, entry.th32ProcessID));
+        if (!process) process.Reset(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID));
+        if (process) {
+            char path[MAX_PATH];
+            DWORD size = MAX_PATH;
+            if (m_pfnQueryFullProcessImageName(process.Get(), 0, path, &size) && size > 0)
+                return std::string(path, size);
+        }
+    }
+    if (m_pfnModule32First) {
+        kx::FileHandle modules(m_pfnCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, entry.th32ProcessID));
+        if (modules) {
+            MODULEENTRY32 module{};
+            module.dwSize = sizeof module;
+            if (m_pfnModule32First(modules.Get(), &module)) return module.szExePath;
+        }
+    }
+    return name;   // cannot be resolved: the bare name stays
+}
+
+bool CScanEngine::SnapshotProcesses()
+{
+    m_pProcessList->RemoveAll();
+    if (!m_pfnCreateToolhelp32Snapshot || !m_pfnProcess32First || !m_pfnProcess32Next) return false;
+
+    kx::FileHandle snapshot(m_pfnCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = m_pfnProcess32First(snapshot.Get(), &entry); more;
+         more = m_pfnProcess32Next(snapshot.Get(), &entry))
+        m_pProcessList->Append(ImagePathOf(entry));
+    snapshot.Reset();
+
+    m_pCandidateList->Copy(*m_pProcessList);
+    return true;
+}
+
+DWORD CScanEngine::FindProcessId(std::string imagePath)
+{
+    if (!m_pfnCreateToolhelp32Snapshot || !m_pfnProcess32First || !m_pfnProcess32Next) return kNoSnapshot;
+
+    kx::FileHandle snapshot(m_pfnCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return kNoSnapshot;
+
+    // A bare szExeFile must equal the file-name part of the path; only those
+    // processes are worth resolving.
+    size_t slash = imagePath.find_last_of('\\');
+    std::string fileName = slash == std::string::npos ? imagePath : imagePath.substr(slash + 1);
+
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = m_pfnProcess32First(snapshot.Get(), &entry); more;
+         more = m_pfnProcess32Next(snapshot.Get(), &entry)) {
+        bool bare = strchr(entry.szExeFile, '\\') == nullptr;
+        if (bare && !EqualsNoCase(entry.szExeFile, fileName)) continue;
+        if (EqualsNoCase(ImagePathOf(entry), imagePath)) return entry.th32ProcessID;
+    }
+    return kNotRunning;
+}

@@ -1,0 +1,70 @@
+// The engine object behind the ScanEngine class: result lists, scan log,
+// switches, detection flags and configuration records of one client.
+#pragma once
+
+#include "ConfigRecord.h"
+#include "ScanLog.h"
+#include "StringList.h"
+
+#include <windows.h>
+#include <oleauto.h>
+#include <tlhelp32.h>
+
+#include <memory>
+#include <string>
+
+class CScanEngine {
+public:
+    CScanEngine();
+    virtual ~CScanEngine();
+
+    CScanEngine(const CScanEngine&) = delete;
+    CScanEngine& operator=(const CScanEngine&) = delete;
+
+    // Operations of the scripting interface, with its signatures.
+    HRESULT get_RegistryList(VARIANT* pVal);
+    HRESULT get_ProcessList(VARIANT* pVal);
+    HRESULT Init(long bLog, long bSilent, long* pVal);
+    HRESULT put_Logging(long newVal);
+    HRESULT put_Silent(long newVal);
+
+    // Process enumeration through ToolHelp32, bound at run time.
+    bool BindToolHelp();
+    bool SnapshotProcesses();
+    DWORD FindProcessId(std::string imagePath);
+
+    static const int kConfigSlots = 10;
+
+protected:
+    using PFN_CreateToolhelp32Snapshot = HANDLE(WINAPI*)(DWORD, DWORD);
+    using PFN_Process32 = BOOL(WINAPI*)(HANDLE, LPPROCESSENTRY32);
+    using PFN_Module32First = BOOL(WINAPI*)(HANDLE, LPMODULEENTRY32);
+    using PFN_QueryFullProcessImageName = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+
+    // Writes to the log when Init has made one.
+    void Log(const char* text);
+    void Log(const std::string& text) { Log(text.c_str()); }
+
+    // The image path of a snapshot entry: szExeFile when it holds a path (as
+    // on Windows 9x), else the path the system resolves for the process.
+    std::string ImagePathOf(const PROCESSENTRY32& entry) const;
+
+    ULONG m_cRef = 0;
+    HMODULE m_hKernel32 = nullptr;
+    PFN_Process32 m_pfnProcess32Next = nullptr;
+    PFN_Process32 m_pfnProcess32First = nullptr;
+    PFN_CreateToolhelp32Snapshot m_pfnCreateToolhelp32Snapshot = nullptr;
+    std::unique_ptr<CStringList> m_pRegistryList;
+    std::unique_ptr<CStringList> m_pProcessList;
+    std::unique_ptr<CScanLog> m_pLog;
+    std::unique_ptr<CStringList> m_pCandidateList;
+    bool m_bSilent = false;
+    bool m_bDetected = false;
+    bool m_bConfigScan = false;
+    int m_nConfigCount = 0;
+    std::unique_ptr<CConfigRecord> m_pConfigRecords[kConfigSlots];
+
+    // Optional: where szExeFile holds only a file name, these give the path.
+    PFN_QueryFullProcessImageName m_pfnQueryFullProcessImageName = nullptr;
+    PFN_Module32First m_pfnModule32First = nullptr;
+};

@@ -1,0 +1,34 @@
+#include "StringList.h"
+
+#include <windows.h>
+
+void CStringList::SetAt(int i, const std::string& s)
+{
+    if (i < 0) return;
+    if (static_cast<size_t>(i) >= m_items.size()) m_items.resize(static_cast<size_t>(i) + 1);
+    m_items[static_cast<size_t>(i)] = s;
+}
+
+void CStringList::RemoveAt(int i)
+{
+    if (i < 0 || static_cast<size_t>(i) >= m_items.size()) return;
+    m_items.erase(m_items.begin() + i);
+}
+
+int CStringList::FindNoCase(const std::string& s) const
+{
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (EqualsNoCase(m_items[i], s)) return static_cast<int>(i);
+    return -1;
+}
+
+bool EqualsNoCase(const std::string& a, const std::string& b)
+{
+    // Ordinal comparison after lower-casing in the ANSI code page, as file
+    // names compare (lstrcmpi's word sort would also ignore hyphens).
+    if (a.size() != b.size()) return false;
+    std::string la(a), lb(b);
+    if (!la.empty()) ::CharLowerBuffA(&la[0], static_cast<DWORD>(la.size()));
+    if (!lb.empty()) ::CharLowerBuffA(&lb[0], static_cast<DWORD>(lb.size()));
+    return la == lb;
+}

@@ -1,0 +1,32 @@
+// An ordered list of strings with index access from 0: the engine's result
+// lists and its working lists.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CStringList {
+public:
+    int GetCount() const { return static_cast<int>(m_items.size()); }
+    bool IsEmpty() const { return m_items.empty(); }
+    const std::string& GetAt(int i) const { return m_items.at(static_cast<size_t>(i)); }
+
+    void Append(const std::string& s) { m_items.push_back(s); }
+    // Setting at or past the end grows the list with empty strings.
+    void SetAt(int i, const std::string& s);
+    // Later entries move down by one.
+    void RemoveAt(int i);
+    void RemoveAll() { m_items.clear(); }
+    void Copy(const CStringList& other) { m_items = other.m_items; }
+
+    // Index of the first entry equal to s ignoring letter case, or -1.
+    int FindNoCase(const std::string& s) const;
+
+    const std::vector<std::string>& Items() const { return m_items; }
+
+private:
+    std::vector<std::string> m_items;
+};
+
+// Case-insensitive comparison of two ANSI strings (file paths, value names).
+bool EqualsNoCase(const std::string& a, const std::string& b);

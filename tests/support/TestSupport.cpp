@@ -1,0 +1,153 @@
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+namespace kxtest {
+
+std::string ExeDir()
+{
+    char path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of('\\'));
+}
+
+std::string HelperPath(const char* exeName)
+{
+    return ExeDir() + "\\" + exeName;
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    kx::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    if (!f) return std::string();
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(f.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return bytes;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    kx::FileHandle f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!f) return false;
+    DWORD written = 0;
+    return ::WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string SystemDirectory()
+{
+    char path[MAX_PATH];
+    UINT n = ::GetSystemDirectoryA(path, MAX_PATH);
+    return std::string(path, n);
+}
+
+namespace {
+
+void RemoveTree(const std::string& dir)
+{
+    WIN32_FIND_DATAA data;
+    kx::FindHandle find(::FindFirstFileA((dir + "\\*").c_str(), &data));
+    if (find) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = dir + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA(path.c_str());
+            }
+        } while (::FindNextFileA(find.Get(), &data));
+    }
+    find.Reset();
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+} // namespace
+
+ScratchDir::ScratchDir(const std::string& name)
+{
+    char temp[MAX_PATH];
+    DWORD n = ::GetTempPathA(MAX_PATH, temp);
+    std::string root = std::string(temp, n) + "kxtests";
+    ::CreateDirectoryA(root.c_str(), nullptr);
+    m_path = root + "\\" + name;
+    RemoveTree(m_path);   // left over from an interrupted run
+    if (!::CreateDirectoryA(m_path.c_str(), nullptr))
+        throw std::runtime_error("cannot create scratch folder " + m_path);
+}
+
+ScratchDir::~ScratchDir()
+{
+    RemoveTree(m_path);
+}
+
+CurrentDirectory::CurrentDirectory(const std::string& path)
+{
+    char previous[MAX_PATH];
+    DWORD n = ::GetCurrentDirectoryA(MAX_PATH, previous);
+    m_previous.assign(previous, n);
+    if (!::SetCurrentDirectoryA(path.c_str())) throw std::runtime_error("cannot enter " + path);
+}
+
+CurrentDirectory::~CurrentDirectory()
+{
+    ::SetCurrentDirectoryA(m_previous.c_str());
+}
+
+ChildProcess::ChildProcess(const std::string& exePath, const std::string& args)
+{
+    std::string commandLine = "\"" + exePath + "\" " + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi))
+        throw std::runtime_error("cannot start " + exePath + " (error " + std::to_string(::GetLastError()) + ")");
+    ::CloseHandle(pi.hThread);
+    m_process.Reset(pi.hProcess);
+    m_pid = pi.dwProcessId;
+    // Wine lists the process, with its image path, from the moment
+    // CreateProcess returns: no need to wait for it to settle.
+}
+
+bool ChildProcess::Running() const
+{
+    return m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+void ChildProcess::Stop()
+{
+    if (!m_process) return;
+    if (Running()) {
+        ::TerminateProcess(m_process.Get(), 1);
+        ::WaitForSingleObject(m_process.Get(), 5000);
+    }
+    m_process.Reset();
+}
+
+std::string ToLower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+std::string ToUpper(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
+}
+
+} // namespace kxtest

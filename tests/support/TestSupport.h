@@ -1,0 +1,70 @@
+// Helpers for tests that run inside the Wine prefix: scratch folders, real
+// child processes, files read back byte for byte.
+#pragma once
+
+#include "Handles.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace kxtest {
+
+// Folder of the running test program (helper programs are built beside it).
+std::string ExeDir();
+std::string HelperPath(const char* exeName);
+
+std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+std::string SystemDirectory();
+
+// A fresh, empty folder under the temp directory, removed with its contents
+// on destruction.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& name);
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "\\" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Makes a folder the current directory for the life of the object.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& path);
+    ~CurrentDirectory();
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::string m_previous;
+};
+
+// A program started for a test; terminated when the object goes.
+class ChildProcess {
+public:
+    ChildProcess(const std::string& exePath, const std::string& args = "");
+    ~ChildProcess() { Stop(); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Running() const;
+    DWORD Pid() const { return m_pid; }
+    void Stop();
+
+private:
+    kx::KernelHandle m_process;
+    DWORD m_pid = 0;
+};
+
+std::string ToLower(std::string s);
+std::string ToUpper(std::string s);
+
+} // namespace kxtest
