@@ -6,8 +6,11 @@
 #   wine-run.sh --cleanup    stop the wineserver and the display
 #   wine-run.sh prog.exe ... run one program (one Wine start per test binary)
 #
-# WINEPREFIX must be set (the build tree's prefix). KX_NEEDS_DISPLAY=1 gives the
-# program the Xvfb display started by --setup.
+# WINEPREFIX must be set (the build tree's prefix). Every program gets the
+# Xvfb display when there is one: Wine's desktop process is started once per
+# wineserver, with the display of the first program that needs it, so all
+# programs of a run must agree on it. KX_NEEDS_DISPLAY=1 starts the display
+# when it is not up yet.
 set -u
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
 export WINEPREFIX WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
@@ -68,8 +71,8 @@ esac
 
 make_prefix
 wineserver -p </dev/null >/dev/null 2>&1
-if [ "${KX_NEEDS_DISPLAY:-0}" = 1 ]; then
-    start_display
+[ "${KX_NEEDS_DISPLAY:-0}" = 1 ] && start_display
+if [ -f "$state/display" ] && [ -e "/tmp/.X11-unix/X$(cat "$state/display")" ]; then
     export DISPLAY=":$(cat "$state/display")"
 else
     unset DISPLAY

@@ -22,6 +22,7 @@ public:
     CScanEngine& operator=(const CScanEngine&) = delete;
 
     // Operations of the scripting interface, with its signatures.
+    HRESULT DetectDW(long* pVal);
     HRESULT get_RegistryList(VARIANT* pVal);
     HRESULT get_ProcessList(VARIANT* pVal);
     HRESULT Init(long bLog, long bSilent, long* pVal);
@@ -33,7 +34,14 @@ public:
     bool SnapshotProcesses();
     DWORD FindProcessId(std::string imagePath);
 
+    // The detection pass and its means.
+    bool FindRunServicesEntries();
+    bool CheckRunServicesImages();
+    bool ScanRunningImages();
+    bool ScanServerConfiguration();
+
     static const int kConfigSlots = 10;
+    static const char* const kRunServicesPath;
 
 protected:
     using PFN_CreateToolhelp32Snapshot = HANDLE(WINAPI*)(DWORD, DWORD);
@@ -48,6 +56,11 @@ protected:
     // The image path of a snapshot entry: szExeFile when it holds a path (as
     // on Windows 9x), else the path the system resolves for the process.
     std::string ImagePathOf(const PROCESSENTRY32& entry) const;
+
+    // Whether the file carries the signature at its offset; a file that cannot
+    // be opened is logged and counts as not matching. buffer holds
+    // kSignatureResourceSize bytes.
+    bool MatchesSignature(const std::string& path, unsigned char* buffer, const unsigned char* signature);
 
     ULONG m_cRef = 0;
     HMODULE m_hKernel32 = nullptr;

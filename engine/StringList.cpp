@@ -32,3 +32,11 @@ bool EqualsNoCase(const std::string& a, const std::string& b)
     if (!lb.empty()) ::CharLowerBuffA(&lb[0], static_cast<DWORD>(lb.size()));
     return la == lb;
 }
+
+void SubtractList(const CStringList& kept, CStringList& reduced)
+{
+    CStringList remaining;
+    for (const std::string& entry : reduced.Items())
+        if (!entry.empty() && kept.FindNoCase(entry) < 0) remaining.Append(entry);
+    reduced.Copy(remaining);
+}

@@ -30,3 +30,7 @@ private:
 
 // Case-insensitive comparison of two ANSI strings (file paths, value names).
 bool EqualsNoCase(const std::string& a, const std::string& b);
+
+// Removes from reduced every entry equal (ignoring case) to an entry of kept,
+// and every empty entry; the rest keeps its order.
+void SubtractList(const CStringList& kept, CStringList& reduced);

@@ -7,6 +7,8 @@ class EngineProbe : public CScanEngine {
 public:
     using CScanEngine::Log;
     using CScanEngine::m_bSilent;
+    using CScanEngine::m_nConfigCount;
+    using CScanEngine::m_pConfigRecords;
     using CScanEngine::m_pCandidateList;
     using CScanEngine::m_pLog;
     using CScanEngine::m_pProcessList;

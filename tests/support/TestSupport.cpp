@@ -128,6 +128,14 @@ bool ChildProcess::Running() const
     return m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
 }
 
+DWORD ChildProcess::Wait(DWORD timeoutMs)
+{
+    DWORD code = STILL_ACTIVE;
+    if (m_process && ::WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(m_process.Get(), &code);
+    return code;
+}
+
 void ChildProcess::Stop()
 {
     if (!m_process) return;
@@ -136,6 +144,23 @@ void ChildProcess::Stop()
         ::WaitForSingleObject(m_process.Get(), 5000);
     }
     m_process.Reset();
+}
+
+TempFile::TempFile(const std::string& source, const std::string& path)
+    : m_path(path)
+{
+    if (!::CopyFileA(source.c_str(), path.c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + source + " to " + path);
+}
+
+TempFile::~TempFile()
+{
+    for (int i = 0; i < 50 && FileExists(m_path) && !::DeleteFileA(m_path.c_str()); ++i) ::Sleep(20);
+}
+
+std::string FixturePath(const char* name)
+{
+    return ExeDir() + "\\fixtures\\" + name;
 }
 
 std::string ToLower(std::string s)

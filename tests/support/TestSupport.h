@@ -57,12 +57,30 @@ public:
 
     bool Running() const;
     DWORD Pid() const { return m_pid; }
+    // Waits for the process to end; its exit code, or STILL_ACTIVE on timeout.
+    DWORD Wait(DWORD timeoutMs);
     void Stop();
 
 private:
     kx::KernelHandle m_process;
     DWORD m_pid = 0;
 };
+
+// A file that is deleted when the object goes (after the processes started
+// from it, when declared before them).
+class TempFile {
+public:
+    TempFile(const std::string& source, const std::string& path);
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+std::string FixturePath(const char* name);   // a mock server file
 
 std::string ToLower(std::string s);
 std::string ToUpper(std::string s);

@@ -1,0 +1,34 @@
+#include "EngineModule.h"
+
+HMODULE EngineModule()
+{
+    HMODULE module = nullptr;
+    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCSTR>(&EngineModule), &module);
+    return module;
+}
+
+std::string EngineTitle()
+{
+    char path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameA(EngineModule(), path, MAX_PATH);
+    std::string name(path, n);
+    size_t slash = name.find_last_of("\\/");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+int EngineMessageBox(const char* text, UINT type)
+{
+    if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
+    return ::MessageBoxA(::GetActiveWindow(), text, EngineTitle().c_str(), type);
+}
+
+std::string SystemDirectoryPath()
+{
+    char path[MAX_PATH];
+    UINT n = ::GetSystemDirectoryA(path, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
+}

@@ -1,0 +1,96 @@
+#include "RegistryKey.h"
+
+#include "EngineModule.h"
+
+const char* const CRegistryKey::kDefaultValueName = "(Default)";
+
+LONG CRegistryKey::Open(HKEY hRoot, const std::string& strPath)
+{
+    Close();
+    m_strKeyPath = strPath;
+    HKEY key = nullptr;
+    LONG rc = ::RegCreateKeyExA(hRoot, strPath.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                &key, nullptr);
+    if (rc == ERROR_SUCCESS) m_hKey.Reset(key);
+    return rc;
+}
+
+LONG CRegistryKey::Close()
+{
+    if (!m_hKey) return 0;
+    return ::RegCloseKey(m_hKey.Release());
+}
+
+bool CRegistryKey::EnumValue(DWORD index, Value& v) const
+{
+    // One spare byte keeps data that fills the whole buffer terminated.
+    char name[kBufferSize + 1] = {};
+    char data[kBufferSize + 1] = {};
+    DWORD nameLength = kBufferSize, dataLength = kBufferSize, type = 0;
+    LONG rc = ::RegEnumValueA(m_hKey.Get(), index, name, &nameLength, nullptr, &type,
+                              reinterpret_cast<BYTE*>(data), &dataLength);
+    if (rc != ERROR_SUCCESS) return false;
+    v.name = name;
+    v.data = data;
+    return true;
+}
+
+std::string MakeFullPath(const std::string& systemDirWithSlash, const std::string& data)
+{
+    if (data.find('\\') != std::string::npos) return data;
+    std::string joined = systemDirWithSlash + data;
+    return joined.size() < MAX_PATH ? joined : std::string();
+}
+
+LONG CRegistryKey::CollectValuePaths(HKEY hRoot, const std::string& strPath, CStringList& list)
+{
+    std::string systemDir = SystemDirectoryPath() + "\\";
+    LONG rc = Open(hRoot, strPath);
+    if (rc != ERROR_SUCCESS) return rc;
+    list.RemoveAll();
+    Value v;
+    for (DWORD i = 0; EnumValue(i, v); ++i) {
+        if (v.name.empty() && v.data.empty()) continue;
+        std::string path = MakeFullPath(systemDir, v.data);
+        if (!path.empty()) list.Append(path);
+    }
+    Close();
+    return 0;
+}
+
+LONG CRegistryKey::MatchValueNames(HKEY hRoot, const std::string& strPath, const CStringList& files,
+                                   CStringList& names)
+{
+    const int fileCount = files.GetCount();
+    std::string systemDir = SystemDirectoryPath() + "\\";
+    LONG rc = Open(hRoot, strPath);
+    if (rc != ERROR_SUCCESS) return rc;
+    names.RemoveAll();
+    Value v;
+    for (DWORD i = 0; EnumValue(i, v); ++i) {
+        std::string path = MakeFullPath(systemDir, v.data);
+        if (path.empty()) continue;
+        for (int f = 0; f < fileCount; ++f) {
+            if (EqualsNoCase(path, files.GetAt(f))) {
+                names.Append(v.name.empty() ? kDefaultValueName : v.name);
+                break;
+            }
+        }
+    }
+    Close();
+    return 0;
+}
+
+LONG CRegistryKey::DeleteValues(HKEY hRoot, const std::string& strPath, const CStringList& names)
+{
+    const int count = names.GetCount();
+    LONG rc = Open(hRoot, strPath);
+    if (rc != ERROR_SUCCESS) return rc;
+    for (int i = 0; i < count; ++i) {
+        const std::string& name = names.GetAt(i);
+        const char* valueName = name == kDefaultValueName ? "" : name.c_str();
+        if (::RegDeleteValueA(m_hKey.Get(), valueName) != ERROR_SUCCESS)
+            ::RegDeleteValueA(m_hKey.Get(), "");
+    }
+    return 0;   // the key stays open until the object goes
+}

@@ -1,0 +1,103 @@
+// The two signature scans of the detection pass: the registered images in a
+// system directory first, then every running image.
+#include "ScanEngine.h"
+
+#include "ProgressPopup.h"
+#include "Signature.h"
+
+#include <cstring>
+#include <vector>
+
+bool CScanEngine::MatchesSignature(const std::string& path, unsigned char* buffer, const unsigned char* signature)
+{
+    kx::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        Log("FILE SCAN PHASE: Error trying to open the file ");
+        Log(path);
+        Log(" for scanning.  File skipped.");
+        return false;
+    }
+    if (::SetFilePointer(file.Get(), kSignatureOffset, nullptr, FILE_BEGIN) != static_cast<DWORD>(kSignatureOffset))
+        return false;
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), buffer, kSignatureLength, &got, nullptr) || got < kSignatureLength) return false;
+    return std::memcmp(buffer, signature, kSignatureLength) == 0;
+}
+
+bool CScanEngine::CheckRunServicesImages()
+{
+    const unsigned char* signature = LoadSignatureOrExit();
+    std::vector<unsigned char> buffer(kSignatureResourceSize);
+
+    // Registered images that are running, once per running process...
+    CStringList work;
+    for (const std::string& registered : m_pRegistryList->Items())
+        for (const std::string& running : m_pProcessList->Items())
+            if (EqualsNoCase(registered, running)) work.Append(registered);
+    // ...and under a directory named system (system32 included).
+    for (int i = work.GetCount() - 1; i >= 0; --i) {
+        std::string lower = work.GetAt(i);
+        if (!lower.empty()) ::CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
+        if (lower.find("\\system") == std::string::npos) work.RemoveAt(i);
+    }
+    if (work.IsEmpty()) return false;
+
+    bool found = false;
+    for (int i = 0; i < work.GetCount();) {
+        if (MatchesSignature(work.GetAt(i), buffer.data(), signature)) {
+            found = true;
+            ++i;
+        } else {
+            work.RemoveAt(i);
+        }
+    }
+    m_pProcessList->Copy(work);
+    if (found) m_bDetected = true;
+    return found;
+}
+
+bool CScanEngine::ScanRunningImages()
+{
+    const unsigned char* signature = LoadSignatureOrExit();
+    std::vector<unsigned char> buffer(kSignatureResourceSize);
+
+    CProgressPopup popup;
+    if (!m_bSilent) {
+        popup.Create(nullptr, "Please Wait...", false);
+        popup.SetRange(0, m_pCandidateList->GetCount(), 1);
+        popup.SetStep(1);
+        popup.SetText("Performing system scan...");
+    }
+
+    bool found = false;
+    const int count = m_pCandidateList->GetCount();
+    for (int visited = 0, i = 0; visited < count; ++visited) {
+        if (!m_bSilent) {
+            popup.Step();
+            popup.PumpMessages(true, false);   // a cancel does not stop the scan
+        }
+        if (MatchesSignature(m_pCandidateList->GetAt(i), buffer.data(), signature)) {
+            found = true;
+            ++i;
+        } else {
+            m_pCandidateList->RemoveAt(i);
+        }
+    }
+
+    if (m_bDetected) {
+        // Keep only the carriers the first scan did not find.
+        SubtractList(*m_pProcessList, *m_pCandidateList);
+        m_nConfigCount = m_pCandidateList->GetCount();
+        if (m_nConfigCount == 0) m_bConfigScan = false;
+        for (const std::string& entry : m_pCandidateList->Items()) m_pProcessList->Append(entry);
+        if (m_nConfigCount > 0) m_bConfigScan = true;
+    } else {
+        // Only the last carrier's configuration is read.
+        m_nConfigCount += 1;
+        m_pProcessList->Copy(*m_pCandidateList);
+        m_bConfigScan = true;
+    }
+    if (found) m_bDetected = true;
+    return found;
+}

@@ -1,0 +1,111 @@
+#include "Window.h"
+
+namespace kx {
+
+namespace {
+const char kObjectProperty[] = "kx.CWindow";
+}
+
+CWindow::~CWindow()
+{
+    DestroyWindow();
+}
+
+const MessageMap* CWindow::GetMessageMap() const
+{
+    static const MessageMap map{nullptr, nullptr, 0};
+    return &map;
+}
+
+CWindow* CWindow::FromHandle(HWND hWnd)
+{
+    return hWnd ? static_cast<CWindow*>(::GetPropA(hWnd, kObjectProperty)) : nullptr;
+}
+
+void CWindow::Attach(HWND hWnd)
+{
+    m_hWnd = hWnd;
+    ::SetPropA(hWnd, kObjectProperty, this);
+}
+
+HWND CWindow::Detach()
+{
+    HWND hWnd = m_hWnd;
+    if (hWnd) ::RemovePropA(hWnd, kObjectProperty);
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+bool CWindow::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
+                       int width, int height, HWND parent, HMENU menu, HINSTANCE module)
+{
+    HWND hWnd = ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menu, module,
+                                  this);
+    if (!hWnd) {
+        m_hWnd = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool CWindow::DestroyWindow()
+{
+    if (!m_hWnd) return false;
+    return ::DestroyWindow(m_hWnd) != FALSE;   // WM_NCDESTROY detaches
+}
+
+bool CWindow::PreTranslateMessage(MSG*)
+{
+    return false;
+}
+
+LRESULT CWindow::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+bool CWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    for (const MessageMap* map = GetMessageMap(); map; map = map->base) {
+        for (size_t i = 0; i < map->count; ++i) {
+            const MessageEntry& e = map->entries[i];
+            if (e.message != message) continue;
+            if (e.kind == MessageEntry::Kind::Message) {
+                result = (this->*e.onMessage)(wParam, lParam);
+                return true;
+            }
+            if (LOWORD(wParam) == e.id && HIWORD(wParam) == e.code) {
+                (this->*e.onCommand)();
+                result = 0;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+LRESULT CWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (Dispatch(message, wParam, lParam, result)) return result;
+    return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CALLBACK CWindow::StaticWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWindow* window = FromHandle(hWnd);
+    if (!window && message == WM_NCCREATE) {
+        window = static_cast<CWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (window) window->Attach(hWnd);
+    }
+    if (!window) return ::DefWindowProcA(hWnd, message, wParam, lParam);
+
+    LRESULT result = window->WindowProc(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        window->Detach();
+        window->PostNcDestroy();
+    }
+    return result;
+}
+
+} // namespace kx

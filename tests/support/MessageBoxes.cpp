@@ -1,0 +1,119 @@
+#include "MessageBoxes.h"
+
+namespace kxtest {
+
+namespace {
+
+struct Search {
+    const std::string* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND hWnd, LPARAM lParam)
+{
+    Search* s = reinterpret_cast<Search*>(lParam);
+    char cls[64] = {}, title[256] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    ::GetWindowTextA(hWnd, title, sizeof title);
+    if (std::string(cls) == "#32770" && *s->caption == title && ::IsWindowVisible(hWnd)) {
+        s->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ReadChild(HWND hWnd, LPARAM lParam)
+{
+    ShownBox* box = reinterpret_cast<ShownBox*>(lParam);
+    char cls[64] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0) return TRUE;
+    LONG style = ::GetWindowLongA(hWnd, GWL_STYLE);
+    if ((style & SS_TYPEMASK) == SS_ICON) {
+        box->hasIcon = box->hasIcon || ::SendMessageA(hWnd, STM_GETICON, 0, 0) != 0;
+        return TRUE;
+    }
+    // Cross-process text comes back as UTF-16 under Wine: read it wide.
+    wchar_t text[1024] = {};
+    ::SendMessageW(hWnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    char narrow[2048] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    if (narrow[0] && box->text.empty()) box->text = narrow;
+    return TRUE;
+}
+
+HWND FindVisibleBox(const std::string& caption)
+{
+    Search s{&caption, nullptr};
+    ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+ShownBox ReadAndPress(HWND hWnd, const std::string& caption, int button)
+{
+    ShownBox box;
+    box.caption = caption;
+    ::EnumChildWindows(hWnd, ReadChild, reinterpret_cast<LPARAM>(&box));
+    HWND control = ::GetDlgItem(hWnd, button);
+    ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    // Wait until it is gone, so the next search does not find it again.
+    for (int i = 0; i < 500 && ::IsWindow(hWnd) && ::IsWindowVisible(hWnd); ++i) ::Sleep(20);
+    return box;
+}
+
+} // namespace
+
+bool AnswerMessageBox(const std::string& caption, ShownBox& box, int button, DWORD timeoutMs)
+{
+    DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (HWND hWnd = FindVisibleBox(caption)) {
+            ::Sleep(100);   // let it finish initialising
+            box = ReadAndPress(hWnd, caption, button);
+            return true;
+        }
+        ::Sleep(50);
+    }
+    return false;
+}
+
+BoxAnswerer::BoxAnswerer(const std::string& caption)
+    : m_caption(caption)
+{
+    ::InitializeCriticalSection(&m_lock);
+    m_thread = ::CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+BoxAnswerer::~BoxAnswerer()
+{
+    ::InterlockedExchange(&m_stop, 1);
+    ::WaitForSingleObject(m_thread, INFINITE);
+    ::CloseHandle(m_thread);
+    ::DeleteCriticalSection(&m_lock);
+}
+
+std::vector<ShownBox> BoxAnswerer::Boxes()
+{
+    ::EnterCriticalSection(&m_lock);
+    std::vector<ShownBox> copy = m_boxes;
+    ::LeaveCriticalSection(&m_lock);
+    return copy;
+}
+
+DWORD WINAPI BoxAnswerer::Run(void* param)
+{
+    BoxAnswerer* self = static_cast<BoxAnswerer*>(param);
+    while (!self->m_stop) {
+        if (HWND hWnd = FindVisibleBox(self->m_caption)) {
+            ::Sleep(100);
+            ShownBox box = ReadAndPress(hWnd, self->m_caption, IDOK);
+            ::EnterCriticalSection(&self->m_lock);
+            self->m_boxes.push_back(box);
+            ::LeaveCriticalSection(&self->m_lock);
+        }
+        ::Sleep(30);
+    }
+    return 0;
+}
+
+} // namespace kxtest

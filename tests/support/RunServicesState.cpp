@@ -1,0 +1,75 @@
+#include "RunServicesState.h"
+
+#include "Handles.h"
+
+#include <stdexcept>
+
+namespace kxtest {
+
+const char* const kRunServicesPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+
+namespace {
+
+kx::RegKey OpenRunServices()
+{
+    kx::RegKey key;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunServicesPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
+                          nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot open RunServices");
+    return key;
+}
+
+} // namespace
+
+std::vector<RegValue> RunServicesState::Values()
+{
+    std::vector<RegValue> values;
+    kx::RegKey key = OpenRunServices();
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        std::string data(65536, '\0');
+        DWORD nameLength = sizeof name, dataLength = static_cast<DWORD>(data.size()), type = 0;
+        if (::RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                            &dataLength) != ERROR_SUCCESS)
+            break;
+        data.resize(dataLength);
+        values.push_back({std::string(name, nameLength), type, data});
+    }
+    return values;
+}
+
+void RunServicesState::Clear()
+{
+    kx::RegKey key = OpenRunServices();
+    for (const RegValue& v : Values()) ::RegDeleteValueA(key.Get(), v.name.c_str());
+}
+
+void RunServicesState::SetRaw(const std::string& name, DWORD type, const std::string& bytes)
+{
+    kx::RegKey key = OpenRunServices();
+    if (::RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                         static_cast<DWORD>(bytes.size())) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot set RunServices value " + name);
+}
+
+void RunServicesState::SetString(const std::string& name, const std::string& data)
+{
+    SetRaw(name, REG_SZ, data + std::string(1, '\0'));
+}
+
+RunServicesState::RunServicesState()
+    : m_saved(Values())
+{
+    Clear();
+}
+
+RunServicesState::~RunServicesState()
+{
+    try {
+        Clear();
+        for (const RegValue& v : m_saved) SetRaw(v.name, v.type, v.data);
+    } catch (...) {
+    }
+}
+
+} // namespace kxtest
