@@ -23,6 +23,7 @@ public:
 
     // Operations of the scripting interface, with its signatures.
     HRESULT DetectDW(long* pVal);
+    HRESULT RemoveDW(long* pVal);
     HRESULT get_RegistryList(VARIANT* pVal);
     HRESULT get_ProcessList(VARIANT* pVal);
     HRESULT Init(long bLog, long bSilent, long* pVal);
@@ -39,6 +40,12 @@ public:
     bool CheckRunServicesImages();
     bool ScanRunningImages();
     bool ScanServerConfiguration();
+
+    // The removal pass and its means.
+    bool RemoveRegistryEntries();
+    bool QuarantineFiles();
+    static bool CanQuarantine(const std::string& path);
+    static void PrefixSystemDirectory(std::string& path);
 
     static const int kConfigSlots = 10;
     static const char* const kRunServicesPath;
@@ -76,6 +83,11 @@ protected:
     bool m_bConfigScan = false;
     int m_nConfigCount = 0;
     std::unique_ptr<CConfigRecord> m_pConfigRecords[kConfigSlots];
+
+    // Entries of m_pProcessList that the removal pass took from configuration
+    // blocks: hostile input, moved only as bare names in the system directory.
+    int m_nConfigNamesFirst = 0;
+    int m_nConfigNamesCount = 0;
 
     // Optional: where szExeFile holds only a file name, these give the path.
     PFN_QueryFullProcessImageName m_pfnQueryFullProcessImageName = nullptr;

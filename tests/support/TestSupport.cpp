@@ -85,7 +85,7 @@ ScratchDir::ScratchDir(const std::string& name)
     ::CreateDirectoryA(root.c_str(), nullptr);
     m_path = root + "\\" + name;
     RemoveTree(m_path);   // left over from an interrupted run
-    if (!::CreateDirectoryA(m_path.c_str(), nullptr))
+    if (!::CreateDirectoryA(m_path.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
         throw std::runtime_error("cannot create scratch folder " + m_path);
 }
 

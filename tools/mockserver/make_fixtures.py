@@ -86,6 +86,11 @@ STANDARD_SET = {
     "server_short_16733.exe": dict(size=SIGNATURE_OFFSET + SIGNATURE_LENGTH - 1),
     "server_exact_16734.exe": dict(size=SIGNATURE_OFFSET + SIGNATURE_LENGTH),
     "server_short_config.exe": dict(size=CONFIG_OFFSET + 50, block=config_block("agent.exe", "Agent")),
+    # Hostile configuration data: file names that point outside the system directory.
+    "server_name_absolute.exe": dict(block=config_block("C:\\kxvictim.txt", "Evil")),
+    "server_name_relative.exe": dict(block=config_block("..\\kxvictim.txt", "Evil")),
+    "server_name_slash.exe": dict(block=config_block("../kxvictim.txt", "Evil")),
+    "server_name_dotdot.exe": dict(block=config_block("..", "Evil")),
 }
 
 
