@@ -15,7 +15,7 @@ bool CScanEngine::FindRunServicesEntries()
     return !m_pRegistryList->IsEmpty();
 }
 
-HRESULT CScanEngine::DetectDW(long* pVal)
+HRESULT CScanEngine::Detect(LONG* pVal)
 {
     m_bConfigScan = false;
     m_nConfigCount = 0;

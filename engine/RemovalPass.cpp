@@ -35,7 +35,7 @@ std::string CurrentDirectory()
 
 } // namespace
 
-HRESULT CScanEngine::RemoveDW(long* pVal)
+HRESULT CScanEngine::Remove(LONG* pVal)
 {
     auto fail = [pVal]() {
         if (pVal) *pVal = 0;

@@ -1,17 +1,22 @@
 #include "ScanEngine.h"
 
 #include "ListVariant.h"
+#include "ServerLock.h"
+
+#include <new>
 
 CScanEngine::CScanEngine()
     : m_pRegistryList(new CStringList),
       m_pProcessList(new CStringList),
       m_pCandidateList(new CStringList)
 {
+    LockServerModule();
     BindToolHelp();   // the object is usable without ToolHelp32 too
 }
 
 CScanEngine::~CScanEngine()
 {
+    UnlockServerModule();
     if (m_pLog) {
         m_pLog->Close();
         m_pLog.reset();
@@ -19,6 +24,29 @@ CScanEngine::~CScanEngine()
     m_pRegistryList.reset();
     m_pProcessList.reset();
     m_pCandidateList.reset();
+}
+
+// A failure inside a pass never leaves the interface call.
+HRESULT CScanEngine::DetectDW(LONG* pVal)
+{
+    try {
+        return Detect(pVal);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT CScanEngine::RemoveDW(LONG* pVal)
+{
+    try {
+        return Remove(pVal);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
 }
 
 HRESULT CScanEngine::get_RegistryList(VARIANT* pVal)
@@ -31,7 +59,7 @@ HRESULT CScanEngine::get_ProcessList(VARIANT* pVal)
     return StringListToVariant(*m_pProcessList, pVal);
 }
 
-HRESULT CScanEngine::Init(long bLog, long bSilent, long* pVal)
+HRESULT CScanEngine::Init(LONG bLog, LONG bSilent, LONG* pVal)
 {
     // Kestrix.log is opened for exclusive use, so an earlier log object must
     // finish its section (footer, close) before the new one can open the file.
@@ -46,13 +74,13 @@ HRESULT CScanEngine::Init(long bLog, long bSilent, long* pVal)
     return S_OK;
 }
 
-HRESULT CScanEngine::put_Logging(long newVal)
+HRESULT CScanEngine::put_Logging(LONG newVal)
 {
     if (m_pLog) m_pLog->SetEnabled(newVal != 0);
     return S_OK;
 }
 
-HRESULT CScanEngine::put_Silent(long newVal)
+HRESULT CScanEngine::put_Silent(LONG newVal)
 {
     m_bSilent = newVal != 0;
     return S_OK;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ConfigRecord.h"
+#include "ScanEngine_h.h"
 #include "ScanLog.h"
 #include "StringList.h"
 
@@ -13,7 +14,9 @@
 #include <memory>
 #include <string>
 
-class CScanEngine {
+// The object is its own IScanEngine (and so its IDispatch and IUnknown). It
+// holds one server lock for its lifetime.
+class CScanEngine : public IScanEngine {
 public:
     CScanEngine();
     virtual ~CScanEngine();
@@ -21,14 +24,26 @@ public:
     CScanEngine(const CScanEngine&) = delete;
     CScanEngine& operator=(const CScanEngine&) = delete;
 
-    // Operations of the scripting interface, with its signatures.
-    HRESULT DetectDW(long* pVal);
-    HRESULT RemoveDW(long* pVal);
-    HRESULT get_RegistryList(VARIANT* pVal);
-    HRESULT get_ProcessList(VARIANT* pVal);
-    HRESULT Init(long bLog, long bSilent, long* pVal);
-    HRESULT put_Logging(long newVal);
-    HRESULT put_Silent(long newVal);
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IDispatch, through the type information of IScanEngine
+    STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override;
+    STDMETHODIMP GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
+    STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                        VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
+
+    // IScanEngine
+    STDMETHODIMP DetectDW(LONG* pVal) override;
+    STDMETHODIMP RemoveDW(LONG* pVal) override;
+    STDMETHODIMP get_RegistryList(VARIANT* pVal) override;
+    STDMETHODIMP get_ProcessList(VARIANT* pVal) override;
+    STDMETHODIMP Init(LONG bLog, LONG bSilent, LONG* pVal) override;
+    STDMETHODIMP put_Logging(LONG newVal) override;
+    STDMETHODIMP put_Silent(LONG newVal) override;
 
     // Process enumeration through ToolHelp32, bound at run time.
     bool BindToolHelp();
@@ -63,6 +78,10 @@ protected:
     // The image path of a snapshot entry: szExeFile when it holds a path (as
     // on Windows 9x), else the path the system resolves for the process.
     std::string ImagePathOf(const PROCESSENTRY32& entry) const;
+
+    // The passes behind DetectDW and RemoveDW (which keep exceptions inside).
+    HRESULT Detect(LONG* pVal);
+    HRESULT Remove(LONG* pVal);
 
     // Whether the file carries the signature at its offset; a file that cannot
     // be opened is logged and counts as not matching. buffer holds

@@ -106,6 +106,7 @@ public:
     T** Put() noexcept { Reset(); return &m_p; }
     void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
     T* Detach() noexcept { return std::exchange(m_p, nullptr); }
+    void Attach(T* p) noexcept { Reset(); m_p = p; }   // takes the reference
     void Reset() noexcept { if (m_p) std::exchange(m_p, nullptr)->Release(); }
 
 private:

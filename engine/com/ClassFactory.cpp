@@ -1,0 +1,70 @@
+#include "ClassFactory.h"
+
+#include "ScanEngine.h"
+#include "ServerLock.h"
+
+#include <new>
+
+CScanEngineFactory::CScanEngineFactory()
+{
+    ::InitializeCriticalSection(&m_lock);
+}
+
+CScanEngineFactory::~CScanEngineFactory()
+{
+    ::DeleteCriticalSection(&m_lock);
+}
+
+STDMETHODIMP CScanEngineFactory::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+        *ppv = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) CScanEngineFactory::AddRef()
+{
+    ::EnterCriticalSection(&m_lock);
+    LONG count = ::InterlockedIncrement(&m_cRef);
+    if (count == 2) LockServerModule();   // the first reference from outside
+    ::LeaveCriticalSection(&m_lock);
+    return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP_(ULONG) CScanEngineFactory::Release()
+{
+    ::EnterCriticalSection(&m_lock);
+    LONG count = ::InterlockedDecrement(&m_cRef);
+    if (count == 1) UnlockServerModule();   // only the module's reference is left
+    ::LeaveCriticalSection(&m_lock);
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP CScanEngineFactory::CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv)
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (pOuter) return CLASS_E_NOAGGREGATION;
+    CScanEngine* engine = nullptr;
+    try {
+        engine = new CScanEngine;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT hr = engine->QueryInterface(riid, ppv);
+    if (FAILED(hr)) delete engine;
+    return hr;
+}
+
+STDMETHODIMP CScanEngineFactory::LockServer(BOOL fLock)
+{
+    if (fLock) LockServerModule();
+    else UnlockServerModule();
+    return S_OK;
+}

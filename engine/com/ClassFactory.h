@@ -1,0 +1,22 @@
+// The class object of ScanEngine. The module keeps one reference; while
+// anybody outside holds it too, it holds one server lock (never more).
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+class CScanEngineFactory : public IClassFactory {
+public:
+    CScanEngineFactory();
+    virtual ~CScanEngineFactory();
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv) override;
+    STDMETHODIMP LockServer(BOOL fLock) override;
+
+private:
+    CRITICAL_SECTION m_lock;
+    LONG m_cRef = 1;   // the module's reference
+};

@@ -1,0 +1,146 @@
+// The engine DLL's entry points: loading, the class object, the unload test
+// and self-registration (registry script and type library).
+#include "Application.h"
+#include "ClassFactory.h"
+#include "EngineModule.h"
+#include "Registrar.h"
+#include "ScanEngine_h.h"
+#include "ServerLock.h"
+#include "TypeInfoHolder.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <oleauto.h>
+
+#include <string>
+
+namespace {
+
+const int kRegistryScriptId = 102;
+
+// The engine DLL's application object: the progress window pumps messages
+// through it.
+kx::CApplication g_engineApp;
+
+CRITICAL_SECTION g_classObjectLock;
+CScanEngineFactory* g_pClassObject = nullptr;   // the module's reference
+
+std::string ModulePath()
+{
+    char path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameA(EngineModule(), path, MAX_PATH);
+    return std::string(path, n);
+}
+
+std::string ShortPath(const std::string& path)
+{
+    char shortPath[MAX_PATH];
+    DWORD n = ::GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(shortPath, n) : path;
+}
+
+std::string DoubledQuotes(const std::string& s)
+{
+    std::string out;
+    for (char c : s) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    return out;
+}
+
+std::string RegistryScript()
+{
+    HMODULE module = EngineModule();
+    HRSRC info = ::FindResourceA(module, MAKEINTRESOURCEA(kRegistryScriptId), "REGISTRY");
+    HGLOBAL loaded = info ? ::LoadResource(module, info) : nullptr;
+    const char* text = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
+    return text ? std::string(text, ::SizeofResource(module, info)) : std::string();
+}
+
+HRESULT UpdateRegistry(bool registering)
+{
+    std::string script = RegistryScript();
+    if (script.empty()) return E_FAIL;
+    return UpdateRegistryFromScript(script, {{"MODULE", DoubledQuotes(ShortPath(ModulePath()))}}, registering);
+}
+
+std::wstring Wide(const std::string& s)
+{
+    int n = ::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
+    std::wstring w(n > 0 ? n : 1, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, &w[0], n);
+    w.resize(n > 0 ? n - 1 : 0);
+    return w;
+}
+
+HRESULT RegisterTypeLibrary()
+{
+    std::wstring path = Wide(ModulePath());
+    kx::ComPtr<ITypeLib> library;
+    HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+    if (FAILED(hr)) {
+        // A type library beside the DLL: the same path ending in .tlb.
+        size_t dot = path.find_last_of(L'.');
+        size_t slash = path.find_last_of(L"\\/:");
+        path = (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? path.substr(0, dot) : path) +
+               L".tlb";
+        hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+        if (FAILED(hr)) return hr;
+    }
+    std::wstring helpDir = path.substr(0, path.find_last_of(L"\\/:") + 1);
+    return ::RegisterTypeLib(library.Get(), &path[0], &helpDir[0]);
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        ::DisableThreadLibraryCalls(hInstance);
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
+        ::InitCommonControlsEx(&icc);
+        ::InitializeCriticalSection(&g_classObjectLock);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        if (g_pClassObject) g_pClassObject->Release();
+        g_pClassObject = nullptr;
+        ::DeleteCriticalSection(&g_classObjectLock);
+        CTypeInfoHolder::ForScanEngine().Clear();
+    }
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow()
+{
+    return ServerLockCount() == 0 ? S_OK : S_FALSE;
+}
+
+STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv)
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualCLSID(rclsid, CLSID_ScanEngine)) return CLASS_E_CLASSNOTAVAILABLE;
+    ::EnterCriticalSection(&g_classObjectLock);
+    if (!g_pClassObject) {
+        try {
+            g_pClassObject = new CScanEngineFactory;
+        } catch (...) {
+        }
+    }
+    ::LeaveCriticalSection(&g_classObjectLock);
+    if (!g_pClassObject) return E_OUTOFMEMORY;
+    return g_pClassObject->QueryInterface(riid, ppv);
+}
+
+STDAPI DllRegisterServer()
+{
+    HRESULT hr = UpdateRegistry(true);
+    if (FAILED(hr)) return hr;
+    return RegisterTypeLibrary();
+}
+
+STDAPI DllUnregisterServer()
+{
+    UpdateRegistry(false);
+    return S_OK;   // the type library stays registered
+}

@@ -1,0 +1,105 @@
+#include "Registrar.h"
+
+#include "Handles.h"
+
+namespace {
+
+HKEY RootKey(const std::string& name)
+{
+    if (name == "HKCR" || name == "HKEY_CLASSES_ROOT") return HKEY_CLASSES_ROOT;
+    if (name == "HKCU" || name == "HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
+    if (name == "HKLM" || name == "HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
+    if (name == "HKU" || name == "HKEY_USERS") return HKEY_USERS;
+    return nullptr;
+}
+
+// Deletes a key with everything under it.
+LONG DeleteTree(HKEY parent, const std::string& name)
+{
+    kx::RegKey key;
+    LONG rc = ::RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, key.Put());
+    if (rc != ERROR_SUCCESS) return rc;
+    for (;;) {
+        char sub[256];
+        DWORD length = sizeof sub;
+        if (::RegEnumKeyExA(key.Get(), 0, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (DeleteTree(key.Get(), sub) != ERROR_SUCCESS) break;
+    }
+    key.Reset();
+    return ::RegDeleteKeyA(parent, name.c_str());
+}
+
+LONG WriteKey(HKEY parent, const RegistrarKey& k)
+{
+    if (k.forceRemove) DeleteTree(parent, k.name);
+    kx::RegKey key;
+    LONG rc = ::RegOpenKeyExA(parent, k.name.c_str(), 0, KEY_READ | KEY_WRITE, key.Put());
+    if (rc != ERROR_SUCCESS) rc = ::RegOpenKeyExA(parent, k.name.c_str(), 0, KEY_READ, key.Put());
+    if (rc != ERROR_SUCCESS)
+        rc = ::RegCreateKeyExA(parent, k.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                               nullptr, key.Put(), nullptr);
+    if (rc != ERROR_SUCCESS) return rc;
+    for (const RegistrarValue& v : k.values) {
+        rc = ::RegSetValueExA(key.Get(), v.name.empty() ? nullptr : v.name.c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(v.data.c_str()), static_cast<DWORD>(v.data.size() + 1));
+        if (rc != ERROR_SUCCESS) return rc;
+    }
+    for (const RegistrarKey& sub : k.subkeys) {
+        rc = WriteKey(key.Get(), sub);
+        if (rc != ERROR_SUCCESS) return rc;
+    }
+    return ERROR_SUCCESS;
+}
+
+void RemoveKey(HKEY parent, const RegistrarKey& k)
+{
+    DWORD subkeys = 0;
+    {
+        kx::RegKey key;
+        if (::RegOpenKeyExA(parent, k.name.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return;
+        for (const RegistrarValue& v : k.values)
+            if (!v.name.empty()) ::RegDeleteValueA(key.Get(), v.name.c_str());
+        for (const RegistrarKey& sub : k.subkeys) RemoveKey(key.Get(), sub);
+        if (::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return;
+    }
+    if (!k.noRemove && subkeys == 0) ::RegDeleteKeyA(parent, k.name.c_str());
+}
+
+} // namespace
+
+HRESULT UnregisterScript(const std::vector<RegistrarScript>& script)
+{
+    for (const RegistrarScript& root : script) {
+        HKEY hRoot = RootKey(root.rootName);
+        if (!hRoot) continue;
+        for (const RegistrarKey& k : root.keys) RemoveKey(hRoot, k);
+    }
+    return S_OK;
+}
+
+HRESULT RegisterScript(const std::vector<RegistrarScript>& script)
+{
+    for (const RegistrarScript& root : script) {
+        HKEY hRoot = RootKey(root.rootName);
+        LONG rc = hRoot ? ERROR_SUCCESS : ERROR_BADKEY;
+        for (size_t i = 0; rc == ERROR_SUCCESS && i < root.keys.size(); ++i) rc = WriteKey(hRoot, root.keys[i]);
+        if (rc != ERROR_SUCCESS) {
+            UnregisterScript(script);
+            return HRESULT_FROM_WIN32(rc);
+        }
+    }
+    return S_OK;
+}
+
+HRESULT UpdateRegistryFromScript(const std::string& text, const std::map<std::string, std::string>& parameters,
+                                 bool registering)
+{
+    std::string expanded, error;
+    std::vector<RegistrarScript> script;
+    if (!ExpandRegistrarParameters(text, parameters, expanded, error) ||
+        !ParseRegistrarScript(expanded, script, error))
+        return E_FAIL;
+    return registering ? RegisterScript(script) : UnregisterScript(script);
+}

@@ -1,0 +1,435 @@
+// quarrion.dll as a real in-process COM server: registered by the system's
+// own regsvr32, created through COM, driven early- and late-bound, and by
+// JScript and VBScript under cscript.
+#include "RunServicesState.h"
+#include "ScanEngine_h.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+using namespace kxtest;
+
+namespace {
+
+const char kClsidKey[] = "CLSID\\{A942BD41-3FCB-11D2-96E1-444553540000}";
+const char kTypeLibKey[] = "TypeLib\\{80951144-3F67-11D2-96E1-444553540000}\\1.0\\0\\win32";
+const char kInterfaceKey[] = "Interface\\{A942BD40-3FCB-11D2-96E1-444553540000}";
+
+// Every key and value under the given HKCR keys, one line each.
+void Dump(HKEY parent, const std::string& path, std::set<std::string>& lines)
+{
+    kx::RegKey key;
+    if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
+    lines.insert(path);
+    for (DWORD i = 0;; ++i) {
+        char name[256], data[1024];
+        DWORD nameLength = sizeof name, dataLength = sizeof data, type = 0;
+        if (::RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                            &dataLength) != ERROR_SUCCESS)
+            break;
+        lines.insert(path + " [" + name + "] " + (type == REG_SZ ? "REG_SZ " : "OTHER ") + data);
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (::RegEnumKeyExA(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        Dump(parent, path + "\\" + name, lines);
+    }
+}
+
+std::set<std::string> ClassEntries()
+{
+    std::set<std::string> lines;
+    for (const char* root : {"ScanEngine.ScanEngine.1", "ScanEngine.ScanEngine", kClsidKey})
+        Dump(HKEY_CLASSES_ROOT, root, lines);
+    return lines;
+}
+
+bool KeyExists(const std::string& path)
+{
+    kx::RegKey key;
+    return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+// Runs a program and returns its exit code, with what it printed.
+DWORD RunAndCapture(const std::string& exe, const std::string& args, const std::string& cwd, std::string& output)
+{
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ::CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    kx::KernelHandle reader(readEnd), writer(writeEnd);
+    ::SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = writer.Get();
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::string commandLine = "\"" + exe + "\"" + args;
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &si, &pi))
+        return static_cast<DWORD>(-2);
+    kx::KernelHandle process(pi.hProcess), thread(pi.hThread);
+    writer.Reset();
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
+    ::WaitForSingleObject(process.Get(), 120000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.Get(), &code);
+    return code;
+}
+
+class ComServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ::CoInitialize(nullptr);
+        // The DLL and a copy of the system's regsvr32 in one folder, as the
+        // desktop program keeps them. The folder is left in place: the DLL
+        // stays loaded in this process.
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        s_folder = std::string(temp) + "kxtests\\com server";
+        ::CreateDirectoryA((std::string(temp) + "kxtests").c_str(), nullptr);
+        ::CreateDirectoryA(s_folder.c_str(), nullptr);
+        ::CopyFileA(HelperPath("quarrion.dll").c_str(), (s_folder + "\\quarrion.dll").c_str(), FALSE);
+        ::CopyFileA((SystemDirectory() + "\\regsvr32.exe").c_str(), (s_folder + "\\regsvr32.exe").c_str(), FALSE);
+    }
+    static void TearDownTestSuite() { ::CoUninitialize(); }
+
+    static DWORD Regsvr32(const std::string& args)
+    {
+        std::string output;
+        return RunAndCapture(s_folder + "\\regsvr32.exe", args, s_folder, output);
+    }
+    static std::string ShortDllPath()
+    {
+        char path[MAX_PATH];
+        DWORD n = ::GetShortPathNameA((s_folder + "\\quarrion.dll").c_str(), path, MAX_PATH);
+        return std::string(path, n);
+    }
+    static std::set<std::string> ExpectedEntries()
+    {
+        const std::string c = kClsidKey;
+        return {"ScanEngine.ScanEngine.1",
+                "ScanEngine.ScanEngine.1 [] REG_SZ ScanEngine Class",
+                "ScanEngine.ScanEngine.1\\CLSID",
+                "ScanEngine.ScanEngine.1\\CLSID [] REG_SZ {A942BD41-3FCB-11D2-96E1-444553540000}",
+                "ScanEngine.ScanEngine",
+                "ScanEngine.ScanEngine [] REG_SZ ScanEngine Class",
+                // Not followed through CurVer by CLSIDFromProgID: without it
+                // the version-independent ProgID creates nothing.
+                "ScanEngine.ScanEngine\\CLSID",
+                "ScanEngine.ScanEngine\\CLSID [] REG_SZ {A942BD41-3FCB-11D2-96E1-444553540000}",
+                "ScanEngine.ScanEngine\\CurVer",
+                "ScanEngine.ScanEngine\\CurVer [] REG_SZ ScanEngine.ScanEngine.1",
+                c,
+                c + " [] REG_SZ ScanEngine Class",
+                c + "\\ProgID",
+                c + "\\ProgID [] REG_SZ ScanEngine.ScanEngine.1",
+                c + "\\VersionIndependentProgID",
+                c + "\\VersionIndependentProgID [] REG_SZ ScanEngine.ScanEngine",
+                c + "\\Programmable",
+                c + "\\InprocServer32",
+                c + "\\InprocServer32 [] REG_SZ " + ShortDllPath(),
+                c + "\\InprocServer32 [ThreadingModel] REG_SZ Apartment"};
+    }
+    static kx::ComPtr<IScanEngine> Create(HRESULT* hr = nullptr)
+    {
+        kx::ComPtr<IScanEngine> engine;
+        HRESULT result = ::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine,
+                                            engine.PutVoid());
+        if (hr) *hr = result;
+        return engine;
+    }
+
+    static std::string s_folder;
+};
+std::string ComServerTest::s_folder;
+
+// Calls a member late-bound; arguments in their declared order.
+HRESULT Call(IDispatch* d, const wchar_t* name, WORD flags, std::vector<VARIANT> args, VARIANT* result)
+{
+    DISPID id = 0;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    HRESULT hr = d->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    std::reverse(args.begin(), args.end());
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{args.data(), flags == DISPATCH_PROPERTYPUT ? &put : nullptr, static_cast<UINT>(args.size()),
+                      flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+    return d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
+}
+
+VARIANT Long(LONG v)
+{
+    VARIANT var;
+    ::VariantInit(&var);
+    V_VT(&var) = VT_I4;
+    V_I4(&var) = v;
+    return var;
+}
+
+} // namespace
+
+TEST_F(ComServerTest, Regsvr32RegistersExactlyTheClassEntriesAndUnregistersThemAgain)
+{
+    ASSERT_EQ(0u, Regsvr32(" quarrion.dll /u /s"));   // never registered: still fine
+    EXPECT_TRUE(ClassEntries().empty());
+    HRESULT hr = S_OK;
+    EXPECT_FALSE(Create(&hr));
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, hr);
+
+    ASSERT_EQ(0u, Regsvr32(" quarrion.dll /s"));
+    EXPECT_EQ(ExpectedEntries(), ClassEntries());
+    EXPECT_TRUE(KeyExists(kTypeLibKey));
+    EXPECT_TRUE(KeyExists(kInterfaceKey));
+    EXPECT_TRUE(Create());
+
+    // Registering again rebuilds the class key from nothing; a hand-made key
+    // under the ProgID survives, and keeps its parent at unregistration.
+    kx::RegKey made;
+    ::RegCreateKeyExA(HKEY_CLASSES_ROOT, (std::string(kClsidKey) + "\\HandMade").c_str(), 0, nullptr, 0,
+                      KEY_ALL_ACCESS, nullptr, made.Put(), nullptr);
+    ::RegCreateKeyExA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1\\HandMade", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      made.Put(), nullptr);
+    made.Reset();
+    ASSERT_EQ(0u, Regsvr32(" quarrion.dll /s"));
+    std::set<std::string> expected = ExpectedEntries();
+    expected.insert("ScanEngine.ScanEngine.1\\HandMade");
+    EXPECT_EQ(expected, ClassEntries());
+
+    ASSERT_EQ(0u, Regsvr32(" quarrion.dll /u /s"));
+    EXPECT_EQ((std::set<std::string>{"ScanEngine.ScanEngine.1", "ScanEngine.ScanEngine.1 [] REG_SZ ScanEngine Class",
+                                     "ScanEngine.ScanEngine.1\\HandMade"}),
+              ClassEntries());
+    EXPECT_TRUE(KeyExists("CLSID"));
+    EXPECT_TRUE(KeyExists(kTypeLibKey));   // the type library stays registered
+    EXPECT_TRUE(KeyExists(kInterfaceKey));
+    ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1\\HandMade");
+    ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1");
+
+    ASSERT_EQ(0u, Regsvr32(" quarrion.dll /s"));   // registered for the tests that follow
+}
+
+TEST_F(ComServerTest, ClassObjectAndObjectsHoldTheServerAsSpecified)
+{
+    ASSERT_EQ(0u, Regsvr32(" quarrion.dll /s"));
+    HMODULE dll = ::LoadLibraryA((s_folder + "\\quarrion.dll").c_str());
+    ASSERT_NE(nullptr, dll);
+    using CanUnload = HRESULT(STDAPICALLTYPE*)();
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto canUnload = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(::GetProcAddress(dll, MAKEINTRESOURCEA(1))));
+    auto getClassObject =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(::GetProcAddress(dll, MAKEINTRESOURCEA(2))));
+    ASSERT_TRUE(canUnload && getClassObject);
+    EXPECT_EQ(reinterpret_cast<void*>(canUnload), reinterpret_cast<void*>(::GetProcAddress(dll, "DllCanUnloadNow")));
+
+    EXPECT_EQ(S_OK, canUnload());
+    IClassFactory* factory = nullptr;
+    EXPECT_EQ(E_POINTER, getClassObject(CLSID_ScanEngine, IID_IClassFactory, nullptr));
+    void* other = &other;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(IID_IScanEngine, IID_IClassFactory, &other));
+    EXPECT_EQ(nullptr, other);
+    EXPECT_EQ(E_NOINTERFACE, getClassObject(CLSID_ScanEngine, IID_IScanEngine, &other));
+    ASSERT_EQ(S_OK, getClassObject(CLSID_ScanEngine, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+    EXPECT_EQ(S_FALSE, canUnload());
+    factory->AddRef();
+    factory->AddRef();
+    factory->Release();
+    factory->Release();
+    EXPECT_EQ(S_FALSE, canUnload());
+    factory->Release();
+    EXPECT_EQ(S_OK, canUnload());   // more references never held more than one lock
+
+    getClassObject(CLSID_ScanEngine, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    IUnknown* outer = factory;
+    void* object = &object;
+    EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IScanEngine, nullptr));
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer, IID_IUnknown, &object));
+    EXPECT_EQ(nullptr, object);
+    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IPersist, &object));
+    IScanEngine* engine = nullptr;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IScanEngine, reinterpret_cast<void**>(&engine)));
+    factory->Release();
+    EXPECT_EQ(S_FALSE, canUnload());   // the object holds the server
+
+    IUnknown* unknown = nullptr;
+    IDispatch* dispatch = nullptr;
+    EXPECT_EQ(S_OK, engine->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
+    EXPECT_EQ(S_OK, engine->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
+    EXPECT_EQ(static_cast<void*>(engine), static_cast<void*>(unknown));
+    EXPECT_EQ(static_cast<void*>(engine), static_cast<void*>(dispatch));
+    EXPECT_EQ(E_NOINTERFACE, engine->QueryInterface(IID_IPersist, &object));
+    EXPECT_EQ(E_POINTER, engine->QueryInterface(IID_IUnknown, nullptr));
+    EXPECT_EQ(4u, engine->AddRef());
+    engine->Release();
+    unknown->Release();
+    dispatch->Release();
+    EXPECT_EQ(0u, engine->Release());
+    EXPECT_EQ(S_OK, canUnload());
+
+    getClassObject(CLSID_ScanEngine, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    factory->LockServer(TRUE);
+    factory->Release();
+    EXPECT_EQ(S_FALSE, canUnload());
+    getClassObject(CLSID_ScanEngine, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    factory->LockServer(FALSE);
+    factory->Release();
+    EXPECT_EQ(S_OK, canUnload());
+    ::FreeLibrary(dll);
+}
+
+TEST_F(ComServerTest, TypeLibraryDescribesTheDualInterface)
+{
+    kx::ComPtr<ITypeLib> library;
+    ASSERT_EQ(S_OK, ::LoadRegTypeLib(LIBID_KESTRIXSCANENGINELib, 1, 0, 0x409, library.Put()));
+    BSTR name = nullptr, doc = nullptr;
+    library->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
+    EXPECT_STREQ(L"KESTRIXSCANENGINELib", name);
+    EXPECT_STREQ(L"KestrixScanEngine 1.0 Type Library", doc);
+    ::SysFreeString(name);
+    ::SysFreeString(doc);
+
+    kx::ComPtr<ITypeInfo> dispatchInfo, vtableInfo;
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(IID_IScanEngine, dispatchInfo.Put()));
+    HREFTYPE vtableRef = 0;
+    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeOfImplType(-1, &vtableRef));
+    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeInfo(vtableRef, vtableInfo.Put()));
+    TYPEATTR* attr = nullptr;
+    vtableInfo->GetTypeAttr(&attr);
+    EXPECT_EQ(TKIND_INTERFACE, attr->typekind);
+    EXPECT_EQ(7, attr->cFuncs);
+    EXPECT_EQ(14 * 4, attr->cbSizeVft);   // IUnknown, IDispatch, then seven
+    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDUAL);
+    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
+    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDISPATCHABLE);
+    vtableInfo->ReleaseTypeAttr(attr);
+
+    struct Member { const wchar_t* name; INVOKEKIND kind; short params; const wchar_t* help; };
+    const Member members[] = {
+        {L"DetectDW", INVOKE_FUNC, 1, L"method DetectDW"},
+        {L"RemoveDW", INVOKE_FUNC, 1, L"method RemoveDW"},
+        {L"RegistryList", INVOKE_PROPERTYGET, 1, L"property RegistryList"},
+        {L"ProcessList", INVOKE_PROPERTYGET, 1, L"property ProcessList"},
+        {L"Init", INVOKE_FUNC, 3, L"method Init"},
+        {L"Logging", INVOKE_PROPERTYPUT, 1, L"property Logging"},
+        {L"Silent", INVOKE_PROPERTYPUT, 1, L"property Silent"},
+    };
+    for (UINT i = 0; i < 7; ++i) {
+        FUNCDESC* func = nullptr;
+        ASSERT_EQ(S_OK, vtableInfo->GetFuncDesc(i, &func));
+        BSTR memberName = nullptr, help = nullptr;
+        vtableInfo->GetDocumentation(func->memid, &memberName, &help, nullptr, nullptr);
+        EXPECT_STREQ(members[i].name, memberName);
+        EXPECT_STREQ(members[i].help, help);
+        EXPECT_EQ(static_cast<MEMBERID>(i + 1), func->memid);
+        EXPECT_EQ(members[i].kind, func->invkind);
+        EXPECT_EQ(members[i].params, func->cParams);
+        EXPECT_EQ(static_cast<SHORT>((7 + i) * 4), func->oVft);
+        EXPECT_EQ(CC_STDCALL, func->callconv);
+        ::SysFreeString(memberName);
+        ::SysFreeString(help);
+        vtableInfo->ReleaseFuncDesc(func);
+    }
+}
+
+TEST_F(ComServerTest, DispatchResolvesNamesAndInvokesThroughTheTypeInformation)
+{
+    kx::ComPtr<IScanEngine> engine = Create();
+    ASSERT_TRUE(engine);
+    const wchar_t* names[] = {L"DetectDW", L"RemoveDW", L"RegistryList", L"ProcessList", L"Init", L"Logging",
+                              L"Silent"};
+    for (int i = 0; i < 7; ++i) {
+        LPOLESTR name = const_cast<LPOLESTR>(names[i]);
+        DISPID id = 0;
+        EXPECT_EQ(S_OK, engine->GetIDsOfNames(IID_NULL, &name, 1, 0, &id));
+        EXPECT_EQ(i + 1, id);
+    }
+    LPOLESTR lower[] = {const_cast<LPOLESTR>(L"init")};
+    DISPID id = 0;
+    EXPECT_EQ(S_OK, engine->GetIDsOfNames(IID_NULL, lower, 1, 0, &id));
+    EXPECT_EQ(5, id);
+    LPOLESTR withParam[] = {const_cast<LPOLESTR>(L"Init"), const_cast<LPOLESTR>(L"bLog")};
+    DISPID ids[2] = {0, 0};
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, engine->GetIDsOfNames(IID_NULL, withParam, 2, 0, ids));
+    EXPECT_EQ(5, ids[0]);
+
+    UINT count = 0;
+    EXPECT_EQ(S_OK, engine->GetTypeInfoCount(&count));
+    EXPECT_EQ(1u, count);
+    kx::ComPtr<ITypeInfo> first, third;
+    EXPECT_EQ(S_OK, engine->GetTypeInfo(0, 0, first.Put()));
+    EXPECT_EQ(S_OK, engine->GetTypeInfo(3, 0, third.Put()));
+    EXPECT_EQ(first.Get(), third.Get());
+    EXPECT_EQ(E_POINTER, engine->GetTypeInfo(0, 0, nullptr));
+
+    VARIANT result;
+    ::VariantInit(&result);
+    EXPECT_EQ(S_OK, Call(engine.Get(), L"Init", DISPATCH_METHOD, {Long(0), Long(1)}, &result));
+    EXPECT_EQ(1, V_I4(&result));
+    EXPECT_EQ(S_OK, Call(engine.Get(), L"Logging", DISPATCH_PROPERTYPUT, {Long(1)}, nullptr));
+    EXPECT_EQ(S_OK, Call(engine.Get(), L"RegistryList", DISPATCH_PROPERTYGET, {}, &result));
+    EXPECT_EQ(VT_ARRAY | VT_BSTR, V_VT(&result));
+    ::VariantClear(&result);
+}
+
+TEST_F(ComServerTest, LateBoundClientDetectsReadsTheListsAndRemoves)
+{
+    RunServicesState registry;
+    ScratchDir dir("com late bound");
+    CurrentDirectory cd(dir.Path());
+    TempFile server(FixturePath("server.exe"), dir / "agent.exe");
+    ChildProcess running(server.Path());
+
+    kx::ComPtr<IScanEngine> engine = Create();
+    ASSERT_TRUE(engine);
+    VARIANT result;
+    ::VariantInit(&result);
+    ASSERT_EQ(S_OK, Call(engine.Get(), L"Init", DISPATCH_METHOD, {Long(1), Long(1)}, &result));
+    ASSERT_EQ(S_OK, Call(engine.Get(), L"DetectDW", DISPATCH_METHOD, {}, &result));
+    EXPECT_EQ(VT_I4, V_VT(&result));
+    EXPECT_EQ(1, V_I4(&result));
+
+    for (const wchar_t* list : {L"ProcessList", L"RegistryList"}) {
+        VARIANT v;
+        ::VariantInit(&v);
+        ASSERT_EQ(S_OK, Call(engine.Get(), list, DISPATCH_PROPERTYGET, {}, &v));
+        ASSERT_EQ(VT_ARRAY | VT_BSTR, V_VT(&v));
+        LONG index = 0;
+        BSTR item = nullptr;
+        ASSERT_EQ(S_OK, ::SafeArrayGetElement(V_ARRAY(&v), &index, &item));
+        std::wstring expected = list == std::wstring(L"ProcessList")
+                                    ? std::wstring(server.Path().begin(), server.Path().end())
+                                    : L"Agent";
+        EXPECT_EQ(expected, std::wstring(item));
+        ::SysFreeString(item);
+        ::VariantClear(&v);
+    }
+    ASSERT_EQ(S_OK, Call(engine.Get(), L"RemoveDW", DISPATCH_METHOD, {}, &result));
+    EXPECT_EQ(1, V_I4(&result));
+    EXPECT_FALSE(running.Running());
+    EXPECT_TRUE(FileExists(dir / "Infected Files\\agent.exe.KSX"));
+}
+
+TEST_F(ComServerTest, JScriptAndVBScriptDriveTheEngineUnderCscript)
+{
+    for (const char* script : {"scan.js", "scan.vbs"}) {
+        RunServicesState registry;
+        ScratchDir dir(std::string("script ") + script);
+        TempFile server(FixturePath("server.exe"), dir / "agent.exe");
+        ChildProcess running(server.Path());
+        std::string output;
+        DWORD code = RunAndCapture(SystemDirectory() + "\\cscript.exe", " //nologo \"" + HelperPath(script) + "\"",
+                                   dir.Path(), output);
+        EXPECT_EQ(11u, code) << script << "\n" << output;
+        for (const char* line : {"created", "Init=1", "DetectDW=1", "RemoveDW=1"})
+            EXPECT_NE(std::string::npos, output.find(line)) << script << " did not print " << line << "\n" << output;
+        EXPECT_FALSE(running.Running()) << script;
+        EXPECT_TRUE(FileExists(dir / "Infected Files\\agent.exe.KSX")) << script;
+        EXPECT_TRUE(FileExists(dir / "Kestrix.log")) << script;
+    }
+}
