@@ -24,12 +24,30 @@ CApplication* CApplication::Current()
 
 bool CApplication::PreTranslateMessage(MSG* msg)
 {
+    // The main window sees every message first (its accelerators).
+    if (m_pMainWnd && m_pMainWnd->GetSafeHwnd() && m_pMainWnd->PreTranslateMessage(msg)) return true;
     for (HWND hWnd = msg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
         CWindow* window = CWindow::FromHandle(hWnd);
         if (window && window->PreTranslateMessage(msg)) return true;
         if (!(::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD)) break;
     }
     return false;
+}
+
+int CApplication::Run()
+{
+    while (PumpMessage()) {
+    }
+    m_exitCode = static_cast<int>(m_msgCur.wParam);
+    return ExitInstance();
+}
+
+int RunApplication()
+{
+    CApplication* app = CApplication::Current();
+    if (!app) return -1;
+    if (!app->InitInstance()) return app->ExitInstance();
+    return app->Run();
 }
 
 bool CApplication::PumpMessage()

@@ -19,6 +19,13 @@ public:
     CWindow* m_pMainWnd = nullptr;
     CWindow* m_pActiveWnd = nullptr;
 
+    // Called once before the message loop; false ends the program at once.
+    virtual bool InitInstance() { return true; }
+    // The message loop, until WM_QUIT; returns the exit code.
+    virtual int Run();
+    // Called when the loop has ended; its result is the program's exit code.
+    virtual int ExitInstance() { return m_exitCode; }
+
     // Takes one message from the queue; unless PreTranslateMessage consumes
     // it, translates and dispatches it. False when the message was WM_QUIT.
     bool PumpMessage();
@@ -31,7 +38,11 @@ public:
 
 private:
     MSG m_msgCur{};
+    int m_exitCode = 0;
     CApplication* m_pPrevious;
 };
+
+// The body of WinMain: InitInstance, then the loop, then ExitInstance.
+int RunApplication();
 
 } // namespace kx

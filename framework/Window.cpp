@@ -61,7 +61,26 @@ bool CWindow::PreTranslateMessage(MSG*)
 
 LRESULT CWindow::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (m_pfnSuper) return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+bool CWindow::SubclassWindow(HWND hWnd)
+{
+    if (!hWnd || FromHandle(hWnd)) return false;
+    Attach(hWnd);
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindow::StaticWindowProc)));
+    OnSubclassed();
+    return true;
+}
+
+bool CWindow::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    HWND child = reinterpret_cast<HWND>(lParam);
+    if (!child || child == m_hWnd) return false;
+    CWindow* object = FromHandle(child);
+    return object && object->Dispatch(WM_REFLECT_BASE + message, wParam, lParam, result);
 }
 
 bool CWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -72,6 +91,12 @@ bool CWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
             if (e.message != message) continue;
             if (e.kind == MessageEntry::Kind::Message) {
                 result = (this->*e.onMessage)(wParam, lParam);
+                return true;
+            }
+            if (e.kind == MessageEntry::Kind::ReflectedNotify) {
+                if (HIWORD(wParam) != e.code) continue;
+                (this->*e.onCommand)();
+                result = 0;
                 return true;
             }
             if (LOWORD(wParam) == e.id && HIWORD(wParam) == e.code) {
@@ -87,6 +112,8 @@ bool CWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
 LRESULT CWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
+    if ((message == WM_COMMAND || message == WM_CTLCOLORSTATIC) && ReflectToChild(message, wParam, lParam, result))
+        return result;
     if (Dispatch(message, wParam, lParam, result)) return result;
     return DefWindowProc(message, wParam, lParam);
 }
@@ -102,6 +129,9 @@ LRESULT CALLBACK CWindow::StaticWindowProc(HWND hWnd, UINT message, WPARAM wPara
 
     LRESULT result = window->WindowProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
+        if (window->m_pfnSuper)
+            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window->m_pfnSuper));
+        window->m_pfnSuper = nullptr;
         window->Detach();
         window->PostNcDestroy();
     }

@@ -11,8 +11,13 @@ namespace kx {
 
 class CWindow;
 
+// Notifications (WM_COMMAND) and colour requests (WM_CTLCOLORSTATIC) that a
+// parent receives for a child bound to an object are first offered back to
+// that object as WM_REFLECT_BASE + message.
+const UINT WM_REFLECT_BASE = 0xBC00;
+
 struct MessageEntry {
-    enum class Kind { Message, Command };
+    enum class Kind { Message, Command, ReflectedNotify };
     Kind kind;
     UINT message;   // the window message (WM_COMMAND for commands)
     UINT code;      // notification code of a command (BN_CLICKED, ...)
@@ -40,6 +45,15 @@ MessageEntry OnCommand(UINT id, UINT code, void (T::*handler)())
     return {MessageEntry::Kind::Command, WM_COMMAND, code, id, nullptr, static_cast<void (CWindow::*)()>(handler)};
 }
 
+// A notification the control sends about itself (STN_CLICKED...), reflected
+// back to the control's own object by its parent.
+template <typename T>
+MessageEntry OnReflectedNotify(UINT code, void (T::*handler)())
+{
+    return {MessageEntry::Kind::ReflectedNotify, WM_REFLECT_BASE + WM_COMMAND, code, 0, nullptr,
+            static_cast<void (CWindow::*)()>(handler)};
+}
+
 class CWindow {
 public:
     CWindow() = default;
@@ -55,6 +69,11 @@ public:
     bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width,
                   int height, HWND parent, HMENU menu, HINSTANCE module);
     bool DestroyWindow();
+
+    // Binds an existing window (a dialog's control) to this object: its
+    // messages go through this object's table first, then to its own
+    // procedure.
+    bool SubclassWindow(HWND hWnd);
 
     // The object bound to a window, or null.
     static CWindow* FromHandle(HWND hWnd);
@@ -73,11 +92,16 @@ protected:
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Called once the window is gone.
     virtual void PostNcDestroy() {}
+    // Called when SubclassWindow has bound an existing window.
+    virtual void OnSubclassed() {}
+    // Offers a child's notification or colour request to the child's object.
+    bool ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     void Attach(HWND hWnd);
     HWND Detach();
 
     HWND m_hWnd = nullptr;
+    WNDPROC m_pfnSuper = nullptr;   // the procedure of a subclassed window
 };
 
 } // namespace kx

@@ -1,0 +1,26 @@
+// The options dialog: every click changes the settings record at once; there
+// is no Cancel, and Escape keeps what was changed.
+#pragma once
+
+#include "Dialog.h"
+
+class COptionsDialog : public kx::CDialog {
+public:
+    explicit COptionsDialog(HWND hParent = nullptr);
+
+protected:
+    const kx::MessageMap* GetMessageMap() const override;
+    void BindControls() override;
+
+private:
+    LRESULT OnShowWindow(WPARAM wParam, LPARAM lParam);
+    void OnAutoScan();
+    void OnSilent();
+    void OnLogging();
+    void OnMonitor();
+    void OnIntervalChanged();
+    void RecomputeInterval();
+    LONG CheckState(const kx::CControl& box) const;
+
+    kx::CControl m_autoScan, m_silent, m_monitor, m_logging, m_interval;
+};

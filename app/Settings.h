@@ -1,0 +1,39 @@
+// The user's settings and the program-wide state shared by the desktop
+// program's parts.
+#pragma once
+
+#include "ScanEngine_h.h"
+
+#include <windows.h>
+
+struct AppSettings {
+    LONG AutoScan;         // 1: detect as soon as the frame exists
+    LONG SilentMode;       // 1: speak up only on a find or a failed removal
+    LONG TimedScanning;    // 1: rescan every ScanInterval milliseconds
+    LONG ScanInterval;     // milliseconds
+    LONG LoggingEnabled;   // 1: the engine writes Kestrix.log
+};
+
+extern AppSettings* g_pSettings;
+extern IScanEngine* g_pEngine;   // at most one engine object; whoever empties it releases it
+extern bool g_bUninstalled;
+
+extern const char* const kSettingsKeyPath;   // under HKEY_LOCAL_MACHINE
+extern const char* const kMakerKeyPath;
+
+// Sets up g_bUninstalled and g_pSettings with the defaults (the first thing
+// the application object does), and frees the record again.
+void CreateSettingsState();
+void DestroySettingsState();
+
+// Opens (creating) the settings key; ERROR_SUCCESS or the error.
+LONG OpenSettingsKey(HKEY* key);
+
+// The five values between the open key and *g_pSettings. A switch is taken
+// when it is 0 or 1 whatever its type, ScanInterval only as a REG_DWORD; a
+// value that is missing, longer or shorter than 4 bytes is not taken.
+void ReadSettings(HKEY key);
+void WriteSettings(HKEY key);
+
+// Releases the engine object in g_pEngine, if any, and empties the slot.
+void ReleaseEngine();

@@ -1,0 +1,60 @@
+// Modal dialogs from resource templates: controls bound to member objects by
+// id, the template's initialisation data (resource type 240) run at
+// initialisation, and a modal loop of our own so that messages get the
+// application's pre-translation (tool tips relay there).
+#pragma once
+
+#include "Window.h"
+
+namespace kx {
+
+// Plain access to a dialog's control by id.
+class CControl : public CWindow {
+public:
+    void Enable(bool enable) { ::EnableWindow(m_hWnd, enable ? TRUE : FALSE); }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+};
+
+class CDialog : public CWindow {
+public:
+    CDialog(UINT templateId, HWND hParent);
+
+    // Runs the dialog; its result (IDOK, IDCANCEL...), or -1 when it could
+    // not be created.
+    INT_PTR DoModal();
+    void EndDialog(INT_PTR result);
+
+    UINT TemplateId() const { return m_nTemplateId; }
+
+    // The module that holds dialog templates and their initialisation data
+    // (the program itself unless set).
+    static HINSTANCE ResourceModule();
+    static void SetResourceModule(HINSTANCE module);
+
+protected:
+    const MessageMap* GetMessageMap() const override;
+
+    // Binds the controls (BindControls), runs the initialisation data;
+    // returns TRUE to let the system set the focus.
+    virtual BOOL OnInitDialog();
+    // Derived dialogs bind their control objects here with BindControl.
+    virtual void BindControls() {}
+    void BindControl(int id, CWindow& control);
+
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+
+private:
+    static INT_PTR CALLBACK StaticDialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void RunInitData();
+
+    UINT m_nTemplateId;
+    HWND m_hParent;
+    bool m_bEnded = false;
+    INT_PTR m_nResult = -1;
+};
+
+} // namespace kx

@@ -1,0 +1,62 @@
+#include "FrameWindow.h"
+
+#include "Application.h"
+#include "Dialog.h"
+
+#include <string>
+
+namespace kx {
+
+const char* const CFrameWnd::kClassName = "KxFrameWnd";
+
+CFrameWnd::~CFrameWnd()
+{
+    DestroyWindow();
+}
+
+bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, HWND hParent)
+{
+    HINSTANCE module = CDialog::ResourceModule();
+    WNDCLASSA wc{};
+    if (!::GetClassInfoA(module, kClassName, &wc)) {
+        wc = WNDCLASSA{};
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = CWindow::StaticWindowProc;
+        wc.hInstance = module;
+        wc.hIcon = ::LoadIconA(module, MAKEINTRESOURCEA(resourceId));
+        wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = kClassName;
+        if (!::RegisterClassA(&wc)) return false;
+    }
+    char text[256] = {};
+    ::LoadStringA(module, resourceId, text, sizeof text);
+    std::string title(text);
+    title = title.substr(0, title.find('\n'));
+    m_hMenu = ::LoadMenuA(module, MAKEINTRESOURCEA(resourceId));
+    m_hAccel = ::LoadAcceleratorsA(module, MAKEINTRESOURCEA(resourceId));
+    if (!CreateEx(0, kClassName, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                  hParent, m_hMenu, module)) {
+        if (m_hMenu) ::DestroyMenu(m_hMenu);
+        m_hMenu = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool CFrameWnd::PreTranslateMessage(MSG* msg)
+{
+    return m_hAccel && m_hWnd && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+           ::TranslateAcceleratorA(m_hWnd, m_hAccel, msg);
+}
+
+void CFrameWnd::PostNcDestroy()
+{
+    CApplication* app = CApplication::Current();
+    if (app && app->m_pMainWnd == this) {
+        app->m_pMainWnd = nullptr;
+        ::PostQuitMessage(0);
+    }
+}
+
+} // namespace kx

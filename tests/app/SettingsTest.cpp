@@ -1,0 +1,115 @@
+// The settings record and its registry values, read back with their types
+// and bytes.
+#include "Handles.h"
+#include "Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
+        ASSERT_EQ(ERROR_SUCCESS, OpenSettingsKey(key.Put()));
+        CreateSettingsState();
+    }
+    void TearDown() override
+    {
+        DestroySettingsState();
+        key.Reset();
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
+    }
+    void Set(const char* name, DWORD type, const std::string& bytes)
+    {
+        ::RegSetValueExA(key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                         static_cast<DWORD>(bytes.size()));
+    }
+    static std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+
+    kx::RegKey key;
+};
+
+} // namespace
+
+TEST_F(SettingsTest, DefaultsStayWhenTheKeyHoldsNothing)
+{
+    EXPECT_FALSE(g_bUninstalled);
+    ReadSettings(key.Get());
+    EXPECT_EQ(1, g_pSettings->AutoScan);
+    EXPECT_EQ(0, g_pSettings->SilentMode);
+    EXPECT_EQ(0, g_pSettings->TimedScanning);
+    EXPECT_EQ(3, g_pSettings->ScanInterval);
+    EXPECT_EQ(1, g_pSettings->LoggingEnabled);
+}
+
+TEST_F(SettingsTest, ValuesAreTakenOnlyAsTheRulesSay)
+{
+    struct Case {
+        const char* what;
+        const char* name;
+        DWORD type;
+        std::string bytes;
+        LONG AppSettings::*field;
+        LONG expected;
+    };
+    const Case cases[] = {
+        {"switch 2 is ignored", "AutoScan", REG_BINARY, Dword(2), &AppSettings::AutoScan, 1},
+        {"switch as REG_DWORD is taken", "SilentMode", REG_DWORD, Dword(1), &AppSettings::SilentMode, 1},
+        {"switch of another type is taken", "TimedScanning", REG_SZ, Dword(1), &AppSettings::TimedScanning, 1},
+        {"switch 0 is taken", "LoggingEnabled", REG_BINARY, Dword(0), &AppSettings::LoggingEnabled, 0},
+        {"switch longer than 4 bytes", "LoggingEnabled", REG_BINARY, Dword(0) + "x", &AppSettings::LoggingEnabled,
+         1},
+        {"switch shorter than 4 bytes", "LoggingEnabled", REG_BINARY, std::string(2, '\0'),
+         &AppSettings::LoggingEnabled, 1},
+        {"interval as REG_DWORD, any number", "ScanInterval", REG_DWORD, Dword(123456789), &AppSettings::ScanInterval,
+         123456789},
+        {"interval as REG_BINARY is ignored", "ScanInterval", REG_BINARY, Dword(180000), &AppSettings::ScanInterval,
+         3},
+        {"interval shorter than 4 bytes", "ScanInterval", REG_DWORD, std::string(2, '\x10'),
+         &AppSettings::ScanInterval, 3},
+    };
+    for (const Case& c : cases) {
+        DestroySettingsState();
+        CreateSettingsState();
+        ::RegDeleteValueA(key.Get(), c.name);
+        Set(c.name, c.type, c.bytes);
+        ReadSettings(key.Get());
+        EXPECT_EQ(c.expected, g_pSettings->*c.field) << c.what;
+    }
+}
+
+TEST_F(SettingsTest, WriteStoresFourByteValuesWithTheirTypes)
+{
+    g_pSettings->AutoScan = 0;
+    g_pSettings->SilentMode = 1;
+    g_pSettings->TimedScanning = 1;
+    g_pSettings->ScanInterval = 180000;
+    g_pSettings->LoggingEnabled = 0;
+    WriteSettings(key.Get());
+
+    struct Expected { const char* name; DWORD type; DWORD value; };
+    for (Expected e : {Expected{"AutoScan", REG_BINARY, 0}, Expected{"SilentMode", REG_BINARY, 1},
+                       Expected{"TimedScanning", REG_BINARY, 1}, Expected{"ScanInterval", REG_DWORD, 180000},
+                       Expected{"LoggingEnabled", REG_BINARY, 0}}) {
+        BYTE data[16] = {};
+        DWORD size = sizeof data, type = 0;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegQueryValueExA(key.Get(), e.name, nullptr, &type, data, &size)) << e.name;
+        EXPECT_EQ(e.type, type) << e.name;
+        EXPECT_EQ(4u, size) << e.name;
+        EXPECT_EQ(Dword(e.value), std::string(reinterpret_cast<char*>(data), 4)) << e.name;
+    }
+
+    // And they read back the same.
+    DestroySettingsState();
+    CreateSettingsState();
+    ReadSettings(key.Get());
+    EXPECT_EQ(0, g_pSettings->AutoScan);
+    EXPECT_EQ(1, g_pSettings->SilentMode);
+    EXPECT_EQ(1, g_pSettings->TimedScanning);
+    EXPECT_EQ(180000, g_pSettings->ScanInterval);
+    EXPECT_EQ(0, g_pSettings->LoggingEnabled);
+}

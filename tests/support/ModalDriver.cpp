@@ -1,0 +1,71 @@
+#include "ModalDriver.h"
+
+namespace kxtest {
+
+namespace {
+
+struct Search {
+    const std::string* caption;
+    HWND found;
+};
+
+BOOL CALLBACK Find(HWND hWnd, LPARAM lParam)
+{
+    Search* s = reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    char title[256] = {};
+    ::GetWindowTextA(hWnd, title, sizeof title);
+    if (pid == ::GetCurrentProcessId() && *s->caption == title && ::IsWindowVisible(hWnd)) {
+        s->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND WaitForWindow(const std::string& caption, DWORD timeoutMs)
+{
+    DWORD start = ::GetTickCount();
+    do {
+        Search s{&caption, nullptr};
+        ::EnumWindows(Find, reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
+        ::Sleep(30);
+    } while (::GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+ModalDriver::ModalDriver(const std::string& caption, std::function<void(HWND)> drive)
+    : m_caption(caption), m_drive(std::move(drive))
+{
+    m_thread = ::CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+ModalDriver::~ModalDriver()
+{
+    ::WaitForSingleObject(m_thread, INFINITE);
+    ::CloseHandle(m_thread);
+}
+
+DWORD WINAPI ModalDriver::Run(void* param)
+{
+    ModalDriver* self = static_cast<ModalDriver*>(param);
+    HWND hWnd = WaitForWindow(self->m_caption);
+    self->m_found = hWnd != nullptr;
+    if (hWnd) self->m_drive(hWnd);
+    return 0;
+}
+
+void Click(HWND dialog, int id)
+{
+    ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+bool IsChecked(HWND dialog, int id)
+{
+    return ::SendMessageA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+} // namespace kxtest
