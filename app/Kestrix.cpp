@@ -1,7 +1,14 @@
-// The desktop program. For now it only starts and ends; its windows come next.
+// Kestrix: finds and removes the Duskwire trojan from the notification area.
+#include "KestrixApp.h"
+
 #include <windows.h>
+
+namespace {
+// Constructed before WinMain, destroyed by the runtime's exit after it.
+CKestrixApp theApp;
+}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    return 0;
+    return kx::RunApplication();
 }

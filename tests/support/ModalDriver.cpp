@@ -5,7 +5,10 @@ namespace kxtest {
 namespace {
 
 struct Search {
+    DWORD pid;
+    const char* className;
     const std::string* caption;
+    bool visibleOnly;
     HWND found;
 };
 
@@ -14,9 +17,11 @@ BOOL CALLBACK Find(HWND hWnd, LPARAM lParam)
     Search* s = reinterpret_cast<Search*>(lParam);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hWnd, &pid);
-    char title[256] = {};
+    char title[256] = {}, cls[128] = {};
     ::GetWindowTextA(hWnd, title, sizeof title);
-    if (pid == ::GetCurrentProcessId() && *s->caption == title && ::IsWindowVisible(hWnd)) {
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    if (pid == s->pid && *s->caption == title && (!s->visibleOnly || ::IsWindowVisible(hWnd)) &&
+        (!s->className || std::string(cls) == s->className)) {
         s->found = hWnd;
         return FALSE;
     }
@@ -25,16 +30,22 @@ BOOL CALLBACK Find(HWND hWnd, LPARAM lParam)
 
 } // namespace
 
-HWND WaitForWindow(const std::string& caption, DWORD timeoutMs)
+HWND WaitForProcessWindow(DWORD pid, const char* className, const std::string& caption, bool visibleOnly,
+                          DWORD timeoutMs)
 {
     DWORD start = ::GetTickCount();
     do {
-        Search s{&caption, nullptr};
+        Search s{pid, className, &caption, visibleOnly, nullptr};
         ::EnumWindows(Find, reinterpret_cast<LPARAM>(&s));
         if (s.found) return s.found;
         ::Sleep(30);
     } while (::GetTickCount() - start < timeoutMs);
     return nullptr;
+}
+
+HWND WaitForWindow(const std::string& caption, DWORD timeoutMs)
+{
+    return WaitForProcessWindow(::GetCurrentProcessId(), nullptr, caption, true, timeoutMs);
 }
 
 ModalDriver::ModalDriver(const std::string& caption, std::function<void(HWND)> drive)

@@ -12,6 +12,10 @@ namespace kxtest {
 // The visible top-level window of this process with the given caption, or
 // null after timeoutMs.
 HWND WaitForWindow(const std::string& caption, DWORD timeoutMs = 30000);
+// The same for a window of another process (pid), visible or not when
+// visibleOnly is false; className may be null.
+HWND WaitForProcessWindow(DWORD pid, const char* className, const std::string& caption, bool visibleOnly,
+                          DWORD timeoutMs = 30000);
 
 class ModalDriver {
 public:

@@ -107,14 +107,14 @@ CurrentDirectory::~CurrentDirectory()
     ::SetCurrentDirectoryA(m_previous.c_str());
 }
 
-ChildProcess::ChildProcess(const std::string& exePath, const std::string& args)
+ChildProcess::ChildProcess(const std::string& exePath, const std::string& args, const std::string& cwd)
 {
     std::string commandLine = "\"" + exePath + "\" " + args;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi))
+    if (!::CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
         throw std::runtime_error("cannot start " + exePath + " (error " + std::to_string(::GetLastError()) + ")");
     ::CloseHandle(pi.hThread);
     m_process.Reset(pi.hProcess);

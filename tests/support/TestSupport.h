@@ -50,7 +50,7 @@ private:
 // A program started for a test; terminated when the object goes.
 class ChildProcess {
 public:
-    ChildProcess(const std::string& exePath, const std::string& args = "");
+    ChildProcess(const std::string& exePath, const std::string& args = "", const std::string& cwd = "");
     ~ChildProcess() { Stop(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

@@ -1,0 +1,120 @@
+#include "KestrixApp.h"
+
+#include "AppMessages.h"
+#include "Handles.h"
+#include "MainFrame.h"
+#include "OptionsDialog.h"
+#include "Settings.h"
+#include "resource.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+const char* const CKestrixApp::kRegistrationFailed =
+    "Kestrix could not register the scan engine. Please see the file 'readme.txt' for information about this error.";
+
+namespace {
+
+const DWORD kInstalled = 1;
+
+std::string Regsvr32Path()
+{
+    char dir[MAX_PATH] = {};
+    DWORD n = ::GetCurrentDirectoryA(MAX_PATH, dir);
+    return std::string(dir, n < MAX_PATH ? n : 0) + "\\regsvr32.exe";
+}
+
+} // namespace
+
+CKestrixApp::CKestrixApp()
+{
+    CreateSettingsState();
+}
+
+CKestrixApp::~CKestrixApp()
+{
+    m_pFrame.reset();
+    ReleaseEngine();
+    if (!g_bUninstalled) {
+        kx::RegKey key;
+        if (OpenSettingsKey(key.Put()) == ERROR_SUCCESS) WriteSettings(key.Get());
+    }
+    DestroySettingsState();
+    ::CoUninitialize();
+}
+
+bool CKestrixApp::InitInstance()
+{
+    ::CoInitialize(nullptr);
+    kx::RegKey key;
+    if (OpenSettingsKey(key.Put()) != ERROR_SUCCESS) {
+        AppMessageBox(kRegistrationFailed);
+        return false;
+    }
+    DWORD installed = 0, size = sizeof installed, type = 0;
+    bool registered = ::RegQueryValueExA(key.Get(), "Installed", nullptr, &type, reinterpret_cast<BYTE*>(&installed),
+                                         &size) == ERROR_SUCCESS &&
+                      installed == kInstalled;
+    if (!registered && !RegisterEngine(key.Get())) {
+        AppMessageBox(kRegistrationFailed);
+        return false;
+    }
+    ReadSettings(key.Get());
+    key.Reset();
+
+    m_pFrame.reset(new CMainFrame);
+    m_pMainWnd = m_pFrame.get();
+    if (!m_pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr)) {
+        m_pMainWnd = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool CKestrixApp::RegisterEngine(HKEY settingsKey)
+{
+    std::string program = Regsvr32Path();
+    char commandLine[MAX_PATH] = " quarrion.dll /s";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(program.c_str(), commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                          nullptr, &si, &pi))
+        return false;
+    kx::KernelHandle process(pi.hProcess), thread(pi.hThread);
+    ::WaitForSingleObject(process.Get(), INFINITE);
+
+    ReleaseEngine();
+    if (FAILED(::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine,
+                                  reinterpret_cast<void**>(&g_pEngine)))) {
+        g_pEngine = nullptr;
+        return false;
+    }
+    ::RegSetValueExA(settingsKey, "Installed", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kInstalled),
+                     sizeof kInstalled);
+    {
+        COptionsDialog dialog;
+        dialog.DoModal();
+    }
+    WriteSettings(settingsKey);
+    return true;
+}
+
+void CKestrixApp::Uninstall(CSystemTray& tray)
+{
+    kx::RegKey maker;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMakerKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                          nullptr, maker.Put(), nullptr) != ERROR_SUCCESS) {
+        AppMessageBox("UnInstallation Failed. Please see the readme file for information on how to manually "
+                      "uninstall Kestrix.");
+        return;
+    }
+    ::RegDeleteKeyA(maker.Get(), "Kestrix");
+    maker.Reset();
+    ::ShellExecuteA(nullptr, "open", Regsvr32Path().c_str(), " quarrion.dll /u /s", nullptr, SW_SHOWDEFAULT);
+    AppMessageBox("Kestrix has been successfully uninstalled!");
+    g_bUninstalled = true;
+    tray.DeleteTrayIcon();
+    ::ExitProcess(0xFFFF);
+}

@@ -1,0 +1,32 @@
+// The application object: COM, the settings key, first-run registration of
+// the engine, the hidden frame; at the end the engine released, the settings
+// written and COM ended. Also the uninstall command.
+#pragma once
+
+#include "Application.h"
+
+#include <memory>
+
+class CMainFrame;
+class CSystemTray;
+
+class CKestrixApp : public kx::CApplication {
+public:
+    CKestrixApp();
+    ~CKestrixApp() override;
+
+    bool InitInstance() override;
+
+    // First-run registration through regsvr32.exe in the current directory,
+    // proved by creating one engine object.
+    bool RegisterEngine(HKEY settingsKey);
+
+    // Deletes the settings key, starts the unregistration and ends the
+    // process with 65535 (nothing else is cleaned up).
+    static void Uninstall(CSystemTray& tray);
+
+    static const char* const kRegistrationFailed;
+
+private:
+    std::unique_ptr<CMainFrame> m_pFrame;
+};

@@ -1,0 +1,186 @@
+#include "MainFrame.h"
+
+#include "AboutBox.h"
+#include "AppMessages.h"
+#include "KestrixApp.h"
+#include "OptionsDialog.h"
+#include "ScanDialog.h"
+#include "Settings.h"
+#include "resource.h"
+
+#include <cstdio>
+
+const char* const CMainFrame::kTrayTip = "Kestrix v2.01";
+
+CMainFrame::CMainFrame()
+{
+    ReleaseEngine();
+}
+
+CMainFrame::~CMainFrame()
+{
+    DestroyWindow();
+}
+
+const kx::MessageMap* CMainFrame::GetMessageMap() const
+{
+    static const kx::MessageEntry entries[] = {
+        kx::OnMessage(WM_CREATE, &CMainFrame::OnCreate),
+        kx::OnMessage(WM_TIMER, &CMainFrame::OnTimer),
+        kx::OnMessage(WM_DESTROY, &CMainFrame::OnDestroy),
+        kx::OnCommand(ID_TRAY_OPEN, 0, &CMainFrame::OnOpen),
+        kx::OnCommand(ID_TRAY_DETECT, 0, &CMainFrame::OnDetect),
+        kx::OnCommand(ID_TRAY_ABOUT, 0, &CMainFrame::OnAbout),
+        kx::OnCommand(ID_TRAY_OPTIONS, 0, &CMainFrame::OnOptions),
+        kx::OnCommand(ID_TRAY_UNINSTALL, 0, &CMainFrame::OnUninstall),
+        kx::OnCommand(ID_TRAY_EXIT, 0, &CMainFrame::OnExit),
+    };
+    static const kx::MessageMap map{CFrameWnd::GetMessageMap(), entries, sizeof entries / sizeof entries[0]};
+    return &map;
+}
+
+UINT_PTR CMainFrame::StartTimer(UINT interval)
+{
+    UINT_PTR id = ::SetTimer(m_hWnd, kTimerId, interval, nullptr);
+    if (id == 0) {
+        ::MessageBoxA(nullptr, "Unable to obtain timer. Timed scanning has been turned off.",
+                      LoadAppString(IDS_TITLE).c_str(), MB_OK | MB_SYSTEMMODAL);
+        g_pSettings->TimedScanning = 0;
+    }
+    return id;
+}
+
+BOOL CMainFrame::StopTimer(UINT_PTR id)
+{
+    if (::KillTimer(m_hWnd, id)) return TRUE;
+    char text[64];
+    std::snprintf(text, sizeof text, "Unable to kill timer: %u", static_cast<unsigned>(id));
+    ::MessageBoxA(m_hWnd, text, "StopTimer", MB_OK | MB_SYSTEMMODAL);
+    return FALSE;
+}
+
+void CMainFrame::StopScanTimer()
+{
+    if (m_nTimerId) StopTimer(m_nTimerId);
+    m_nTimerId = 0;
+}
+
+void CMainFrame::RestartTimer()
+{
+    StopScanTimer();
+    m_nTimerId = StartTimer(static_cast<UINT>(g_pSettings->ScanInterval));
+}
+
+void CMainFrame::Close()
+{
+    ::SendMessageA(m_hWnd, WM_CLOSE, 0, 0);
+}
+
+LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam)
+{
+    if (DefWindowProc(WM_CREATE, wParam, lParam) == -1) return -1;
+    HICON icon = ::LoadIconA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDI_KESTRIX));
+    if (!m_tray.CreateTrayIcon(nullptr, kTrayCallback, kTrayTip, icon, IDR_TRAYMENU)) return -1;
+    m_tray.SetDefaultItem(0, TRUE);
+    if (g_pSettings->AutoScan) OnDetect();
+    if (!m_hWnd) return -1;   // Exit was chosen in a results dialog
+    if (g_pSettings->TimedScanning) RestartTimer();
+    return 0;
+}
+
+LRESULT CMainFrame::OnTimer(WPARAM wParam, LPARAM lParam)
+{
+    OnDetect();
+    return m_hWnd ? DefWindowProc(WM_TIMER, wParam, lParam) : 0;
+}
+
+LRESULT CMainFrame::OnDestroy(WPARAM wParam, LPARAM lParam)
+{
+    m_tray.DeleteTrayIcon();
+    StopScanTimer();
+    m_tray.DestroyWindow();
+    return DefWindowProc(WM_DESTROY, wParam, lParam);
+}
+
+void CMainFrame::OnDetect()
+{
+    if (m_bBusy) return;   // a nested tick or command while a detection runs
+    m_bBusy = 1;
+    StopScanTimer();
+    EnsureEngineOrExit();
+    LONG result = 0;
+    g_pEngine->Init(g_pSettings->LoggingEnabled, g_pSettings->SilentMode, &result);
+    g_pEngine->DetectDW(&result);
+    if (result == 0) {
+        if (g_pSettings->SilentMode == 0) AppMessageBox(IDS_NOT_DETECTED, MB_OK);
+        ReleaseEngine();
+    } else {
+        m_tray.HideTrayIcon();
+        INT_PTR choice = 0;
+        {
+            CScanDialog dialog(CScanDialog::kResultsMode);
+            choice = dialog.DoModal();
+        }
+        if (choice == IDOK) {
+            Close();   // the program is ending: busy stays set, the timer stopped
+            return;
+        }
+        m_tray.RestoreTrayIcon();
+    }
+    if (g_pSettings->TimedScanning) RestartTimer();
+    m_bBusy = 0;
+}
+
+void CMainFrame::OnOpen()
+{
+    if (m_bBusy) return;
+    StopScanTimer();
+    m_tray.HideTrayIcon();
+    INT_PTR choice = 0;
+    {
+        CScanDialog dialog;
+        choice = dialog.DoModal();
+    }
+    if (choice == IDOK) {
+        Close();
+        return;
+    }
+    m_tray.RestoreTrayIcon();
+    if (g_pSettings->TimedScanning) RestartTimer();
+}
+
+void CMainFrame::OnOptions()
+{
+    if (m_bBusy) return;
+    StopScanTimer();
+    m_tray.HideTrayIcon();
+    {
+        COptionsDialog dialog;
+        dialog.DoModal();
+    }
+    if (g_pSettings->TimedScanning) RestartTimer();
+    else StopScanTimer();
+    m_tray.RestoreTrayIcon();
+}
+
+void CMainFrame::OnAbout()
+{
+    if (m_bBusy) return;
+    m_tray.HideTrayIcon();
+    {
+        CAboutBox box;
+        box.DoModal();
+    }
+    m_tray.RestoreTrayIcon();
+}
+
+void CMainFrame::OnUninstall()
+{
+    if (m_bBusy) return;
+    CKestrixApp::Uninstall(m_tray);
+}
+
+void CMainFrame::OnExit()
+{
+    Close();
+}

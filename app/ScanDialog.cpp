@@ -1,0 +1,203 @@
+#include "ScanDialog.h"
+
+#include "AboutBox.h"
+#include "AppMessages.h"
+#include "OptionsDialog.h"
+#include "Settings.h"
+#include "resource.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The list a VARIANT carries, each BSTR taken as 8-bit text by the low byte
+// of each code unit (no code-page conversion).
+std::vector<std::string> LowBytes(SAFEARRAY* array, BSTR* data)
+{
+    std::vector<std::string> texts;
+    if (!array || !data || ::SafeArrayGetDim(array) != 1) return texts;
+    LONG lower = 0, upper = -1;
+    ::SafeArrayGetLBound(array, 1, &lower);
+    ::SafeArrayGetUBound(array, 1, &upper);
+    for (LONG i = 0; i <= upper - lower; ++i) {
+        std::string text;
+        UINT length = data[i] ? ::SysStringLen(data[i]) : 0;
+        for (UINT k = 0; k < length; ++k) text += static_cast<char>(data[i][k] & 0xFF);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+} // namespace
+
+CScanDialog::CScanDialog(HWND hParent)
+    : CScanDialog(kNormalMode, hParent)
+{
+}
+
+CScanDialog::CScanDialog(int nMode, HWND hParent)
+    : CDialog(IDD_SCAN, hParent),
+      m_hAppIcon(::LoadIconA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDI_KESTRIX))),
+      m_nMode(nMode)
+{
+}
+
+CScanDialog::~CScanDialog()
+{
+    ReleaseEngine();
+}
+
+const kx::MessageMap* CScanDialog::GetMessageMap() const
+{
+    static const kx::MessageEntry entries[] = {
+        kx::OnCommand(IDC_DETECT, BN_CLICKED, &CScanDialog::OnDetect),
+        kx::OnCommand(ID_DETECT, 0, &CScanDialog::OnDetect),
+        kx::OnCommand(IDC_REMOVE, BN_CLICKED, &CScanDialog::OnRemove),
+        kx::OnCommand(ID_OPTIONS, 0, &CScanDialog::OnOptions),
+        kx::OnCommand(ID_ABOUT, 0, &CScanDialog::OnAbout),
+        kx::OnMessage(WM_SHOWWINDOW, &CScanDialog::OnShowWindow),
+        kx::OnMessage(WM_PAINT, &CScanDialog::OnPaint),
+        kx::OnMessage(WM_QUERYDRAGICON, &CScanDialog::OnQueryDragIcon),
+    };
+    static const kx::MessageMap map{CDialog::GetMessageMap(), entries, sizeof entries / sizeof entries[0]};
+    return &map;
+}
+
+void CScanDialog::BindControls()
+{
+    BindControl(IDC_REGISTRY_LIST, m_registryList);
+    BindControl(IDC_PROCESS_LIST, m_processList);
+    BindControl(IDC_PROCESS_LABEL, m_processLabel);
+    BindControl(IDC_REGISTRY_LABEL, m_registryLabel);
+    BindControl(IDC_DETECT, m_detect);
+    BindControl(IDC_REMOVE, m_remove);
+}
+
+BOOL CScanDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    ::EnableMenuItem(::GetSystemMenu(m_hWnd, FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+    ::SetMenu(m_hWnd, ::LoadMenuA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hAppIcon));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hAppIcon));
+    return TRUE;
+}
+
+void CScanDialog::ClearResults()
+{
+    m_remove.Enable(false);
+    for (kx::CControl* c : {&m_registryList, &m_processList, &m_processLabel, &m_registryLabel}) c->Enable(false);
+    m_processList.Send(LB_RESETCONTENT);
+    m_registryList.Send(LB_RESETCONTENT);
+}
+
+void CScanDialog::SetDetectEnabled(bool enabled)
+{
+    ::EnableMenuItem(::GetMenu(m_hWnd), ID_DETECT, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    m_detect.Enable(enabled);
+}
+
+void CScanDialog::EnterResultsState()
+{
+    ShowResults();
+    SetDetectEnabled(false);
+    m_remove.Enable(true);
+}
+
+void CScanDialog::ShowResults()
+{
+    for (kx::CControl* c : {&m_registryList, &m_processList, &m_processLabel, &m_registryLabel}) c->Enable(true);
+    if (!g_pEngine) return;
+    VARIANT registry, processes;
+    ::VariantInit(&registry);
+    ::VariantInit(&processes);
+    g_pEngine->get_RegistryList(&registry);
+    g_pEngine->get_ProcessList(&processes);
+
+    BSTR* registryData = nullptr;
+    BSTR* processData = nullptr;
+    SAFEARRAY* registryArray = V_VT(&registry) == (VT_ARRAY | VT_BSTR) ? V_ARRAY(&registry) : nullptr;
+    SAFEARRAY* processArray = V_VT(&processes) == (VT_ARRAY | VT_BSTR) ? V_ARRAY(&processes) : nullptr;
+    if (registryArray && FAILED(::SafeArrayAccessData(registryArray, reinterpret_cast<void**>(&registryData))))
+        registryArray = nullptr;
+    if (processArray && FAILED(::SafeArrayAccessData(processArray, reinterpret_cast<void**>(&processData))))
+        processArray = nullptr;
+
+    for (const std::string& text : LowBytes(registryArray, registryData))
+        m_registryList.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    for (const std::string& text : LowBytes(processArray, processData))
+        m_processList.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+
+    if (registryArray) ::SafeArrayUnaccessData(registryArray);
+    if (processArray) ::SafeArrayUnaccessData(processArray);
+    ::VariantClear(&registry);
+    ::VariantClear(&processes);
+}
+
+void CScanDialog::OnDetect()
+{
+    EnsureEngineOrExit();
+    ClearResults();
+    LONG result = 0;
+    g_pEngine->Init(g_pSettings->LoggingEnabled, g_pSettings->SilentMode, &result);
+    g_pEngine->DetectDW(&result);
+    if (result) {
+        EnterResultsState();   // the removal needs this engine object and its lists
+    } else {
+        if (g_pSettings->SilentMode == 0) AppMessageBox(IDS_NOT_DETECTED, MB_OK);
+        ReleaseEngine();
+    }
+}
+
+void CScanDialog::OnRemove()
+{
+    LONG result = 0;
+    if (g_pEngine) g_pEngine->RemoveDW(&result);
+    ClearResults();
+    ReleaseEngine();
+    SetDetectEnabled(true);
+    if (result == 0) AppMessageBox(IDS_REMOVAL_ERRORS, MB_OK | MB_ICONEXCLAMATION);
+    else if (g_pSettings->SilentMode == 0) AppMessageBox(IDS_REMOVAL_SUCCEEDED, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CScanDialog::OnOptions()
+{
+    COptionsDialog dialog;
+    dialog.DoModal();
+}
+
+void CScanDialog::OnAbout()
+{
+    CAboutBox box;
+    box.DoModal();
+}
+
+LRESULT CScanDialog::OnShowWindow(WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = DefWindowProc(WM_SHOWWINDOW, wParam, lParam);
+    if (m_nMode != kResultsMode && !g_pEngine) return result;
+    ClearResults();
+    EnterResultsState();
+    return result;
+}
+
+LRESULT CScanDialog::OnPaint(WPARAM wParam, LPARAM lParam)
+{
+    if (!::IsIconic(m_hWnd)) return DefWindowProc(WM_PAINT, wParam, lParam);
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    ::SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hAppIcon);
+    ::EndPaint(m_hWnd, &ps);
+    return 0;
+}
+
+LRESULT CScanDialog::OnQueryDragIcon(WPARAM, LPARAM)
+{
+    return reinterpret_cast<LRESULT>(m_hAppIcon);
+}

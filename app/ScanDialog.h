@@ -1,0 +1,40 @@
+// The main dialog: runs a detection through the engine, shows what was found
+// in two sorted lists, and runs the removal. Normal mode (from Open) or
+// results mode (a detection from the tray or the timer found the trojan).
+#pragma once
+
+#include "Dialog.h"
+
+class CScanDialog : public kx::CDialog {
+public:
+    explicit CScanDialog(HWND hParent = nullptr);
+    CScanDialog(int nMode, HWND hParent = nullptr);
+    ~CScanDialog() override;   // releases g_pEngine
+
+    static const int kNormalMode = -1;
+    static const int kResultsMode = 1;
+
+protected:
+    const kx::MessageMap* GetMessageMap() const override;
+    void BindControls() override;
+    BOOL OnInitDialog() override;
+    void OnOK() override { EndDialog(IDOK); }
+
+private:
+    void OnDetect();
+    void OnRemove();
+    void OnOptions();
+    void OnAbout();
+    LRESULT OnShowWindow(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
+
+    void ShowResults();
+    void ClearResults();   // Remove off, lists and labels disabled and emptied
+    void EnterResultsState();
+    void SetDetectEnabled(bool enabled);
+
+    kx::CControl m_registryList, m_processList, m_processLabel, m_registryLabel, m_detect, m_remove;
+    HICON m_hAppIcon;
+    int m_nMode;
+};

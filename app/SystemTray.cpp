@@ -1,0 +1,138 @@
+#include "SystemTray.h"
+
+#include "Application.h"
+#include "Dialog.h"
+
+#include <shellapi.h>
+
+const char* const CSystemTray::kClassName = "KxSystemTray";
+
+CSystemTray::~CSystemTray()
+{
+    DeleteTrayIcon();
+    DestroyWindow();
+}
+
+BOOL CSystemTray::Notify(DWORD message)
+{
+    return ::Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&m_nid));
+}
+
+BOOL CSystemTray::CreateTrayIcon(HWND hParent, UINT callbackMessage, const char* tip, HICON icon, UINT id)
+{
+    if (LOBYTE(LOWORD(::GetVersion())) < 4) {
+        m_bIconAdded = FALSE;
+        return FALSE;
+    }
+    HINSTANCE module = kx::CDialog::ResourceModule();
+    WNDCLASSA wc{};
+    if (!::GetClassInfoA(module, kClassName, &wc)) {
+        wc = WNDCLASSA{};
+        wc.lpfnWndProc = kx::CWindow::StaticWindowProc;
+        wc.hInstance = module;
+        wc.lpszClassName = kClassName;
+        ::RegisterClassA(&wc);
+    }
+    CreateEx(0, kClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, module);
+
+    m_nid = TrayIconData{};
+    m_nid.cbSize = sizeof m_nid;
+    m_nid.hWnd = hParent ? hParent : m_hWnd;
+    m_nid.uID = id;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = callbackMessage;
+    m_nid.hIcon = icon;
+    lstrcpynA(m_nid.szTip, tip, sizeof m_nid.szTip);
+    m_bIconAdded = Notify(NIM_ADD);
+    return m_bIconAdded;
+}
+
+void CSystemTray::DeleteTrayIcon()
+{
+    if (!m_bIconAdded) return;
+    m_nid.uFlags = 0;
+    Notify(NIM_DELETE);
+    m_bIconAdded = FALSE;
+}
+
+void CSystemTray::HideTrayIcon()
+{
+    if (!m_bIconAdded || m_bIconHidden) return;
+    m_nid.uFlags = NIF_ICON;
+    Notify(NIM_DELETE);
+    m_bIconHidden = TRUE;
+}
+
+void CSystemTray::RestoreTrayIcon()
+{
+    if (!m_bIconAdded || !m_bIconHidden) return;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    Notify(NIM_ADD);
+    m_bIconHidden = FALSE;
+}
+
+HMENU CSystemTray::LoadPopup(HMENU* menu) const
+{
+    *menu = ::LoadMenuA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(m_nid.uID));
+    if (!*menu) return nullptr;
+    HMENU popup = ::GetSubMenu(*menu, 0);
+    if (!popup) {
+        ::DestroyMenu(*menu);
+        *menu = nullptr;
+    }
+    return popup;
+}
+
+BOOL CSystemTray::SetDefaultItem(UINT item, BOOL byPosition)
+{
+    if (item == m_nDefaultItem && byPosition == m_bDefaultByPosition) return TRUE;
+    m_nDefaultItem = item;
+    m_bDefaultByPosition = byPosition;
+    HMENU menu = nullptr;
+    HMENU popup = LoadPopup(&menu);
+    if (!popup) return FALSE;
+    ::SetMenuDefaultItem(popup, item, byPosition);
+    ::DestroyMenu(menu);
+    return TRUE;
+}
+
+LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_nid.uCallbackMessage && message == m_nid.uCallbackMessage) return OnTrayMessage(wParam, lParam);
+    return CWindow::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CSystemTray::OnTrayMessage(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != m_nid.uID) return 0;
+    kx::CApplication* app = kx::CApplication::Current();
+    HWND target = app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
+
+    if (LOWORD(lParam) == WM_RBUTTONUP) {
+        HMENU menu = nullptr;
+        HMENU popup = LoadPopup(&menu);
+        if (!popup) return 0;
+        ::SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPosition);
+        POINT cursor;
+        ::GetCursorPos(&cursor);
+        ::SetForegroundWindow(target);
+        ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, target, nullptr);
+        ::PostMessageA(target, WM_NULL, 0, 0);
+        ::DestroyMenu(menu);
+        return 1;
+    }
+    if (LOWORD(lParam) == WM_LBUTTONDBLCLK) {
+        ::SetForegroundWindow(target);
+        UINT id = m_nDefaultItem;
+        if (m_bDefaultByPosition) {
+            HMENU menu = nullptr;
+            HMENU popup = LoadPopup(&menu);
+            if (!popup) return 0;
+            id = ::GetMenuItemID(popup, static_cast<int>(m_nDefaultItem));
+            ::DestroyMenu(menu);
+        }
+        ::SendMessageA(target, WM_COMMAND, id, 0);
+        return 1;
+    }
+    return 1;
+}

@@ -1,0 +1,310 @@
+// Kestrix.exe end to end: started from a folder holding it, quarrion.dll and
+// a copy of regsvr32.exe; driven through its tray window, frame and dialogs
+// as the shell and the user would.
+#include "Handles.h"
+#include "MessageBoxes.h"
+#include "ModalDriver.h"
+#include "RunServicesState.h"
+#include "TestSupport.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kxtest;
+
+namespace {
+
+const char kSettingsKey[] = "SOFTWARE\\Penhallow\\Kestrix";
+const char kClsidKey[] = "CLSID\\{A942BD41-3FCB-11D2-96E1-444553540000}";
+const UINT kTrayCallback = WM_USER + 10;
+
+std::string Folder()
+{
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "kxtests\\Kestrix program";
+}
+
+bool KeyExists(HKEY root, const std::string& path)
+{
+    kx::RegKey key;
+    return ::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+bool ReadDword(const char* name, DWORD& value, DWORD* type = nullptr)
+{
+    kx::RegKey key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return false;
+    DWORD size = sizeof value, t = 0;
+    bool ok = ::RegQueryValueExA(key.Get(), name, nullptr, &t, reinterpret_cast<BYTE*>(&value), &size) ==
+              ERROR_SUCCESS;
+    if (type) *type = t;
+    return ok;
+}
+
+DWORD RunRegsvr32(const std::string& args)
+{
+    ChildProcess regsvr(Folder() + "\\regsvr32.exe", args, Folder());
+    return regsvr.Wait(60000);
+}
+
+// Settings as the program would have stored them on an earlier run.
+void StoreSettings(DWORD autoScan, DWORD silent, DWORD timed, DWORD interval, DWORD logging)
+{
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    kx::RegKey key;
+    ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+    DWORD installed = 1;
+    ::RegSetValueExA(key.Get(), "Installed", 0, REG_DWORD, reinterpret_cast<BYTE*>(&installed), 4);
+    ::RegSetValueExA(key.Get(), "AutoScan", 0, REG_BINARY, reinterpret_cast<BYTE*>(&autoScan), 4);
+    ::RegSetValueExA(key.Get(), "SilentMode", 0, REG_BINARY, reinterpret_cast<BYTE*>(&silent), 4);
+    ::RegSetValueExA(key.Get(), "TimedScanning", 0, REG_BINARY, reinterpret_cast<BYTE*>(&timed), 4);
+    ::RegSetValueExA(key.Get(), "ScanInterval", 0, REG_DWORD, reinterpret_cast<BYTE*>(&interval), 4);
+    ::RegSetValueExA(key.Get(), "LoggingEnabled", 0, REG_BINARY, reinterpret_cast<BYTE*>(&logging), 4);
+}
+
+std::vector<std::string> ListItems(HWND list)
+{
+    std::vector<std::string> items;
+    LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[512] = {};   // cross-process LB_GETTEXT comes back as UTF-16 under Wine
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        char narrow[512] = {};
+        ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+        items.push_back(narrow);
+    }
+    return items;
+}
+
+class DesktopProgramTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        ::CreateDirectoryA((std::string(temp) + "kxtests").c_str(), nullptr);
+        ::CreateDirectoryA(Folder().c_str(), nullptr);
+        for (const char* file : {"Kestrix.exe", "quarrion.dll"})
+            ::CopyFileA(HelperPath(file).c_str(), (Folder() + "\\" + file).c_str(), FALSE);
+        ::CopyFileA((SystemDirectory() + "\\regsvr32.exe").c_str(), (Folder() + "\\regsvr32.exe").c_str(), FALSE);
+    }
+    void SetUp() override
+    {
+        ::DeleteFileA((Folder() + "\\Kestrix.log").c_str());
+        ASSERT_EQ(0u, RunRegsvr32(" quarrion.dll /s"));
+    }
+    void TearDown() override
+    {
+        if (program) {
+            if (HWND frame = Frame(2000)) ::PostMessageA(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+            program->Wait(20000);
+            program.reset();
+        }
+    }
+
+    void Start() { program.reset(new ChildProcess(Folder() + "\\Kestrix.exe", "", Folder())); }
+    HWND Frame(DWORD timeoutMs = 60000)
+    {
+        return WaitForProcessWindow(program->Pid(), "KxFrameWnd", "Kestrix", false, timeoutMs);
+    }
+    HWND Tray() { return WaitForProcessWindow(program->Pid(), "KxSystemTray", "", false); }
+    HWND Dialog(const char* caption, DWORD timeoutMs = 60000)
+    {
+        return WaitForProcessWindow(program->Pid(), "#32770", caption, true, timeoutMs);
+    }
+    DWORD ExitThroughTray()
+    {
+        HWND frame = Frame();
+        EXPECT_NE(nullptr, frame);
+        ::PostMessageA(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+        DWORD code = program->Wait(60000);
+        program.reset();
+        return code;
+    }
+
+    RunServicesState registry;
+    std::unique_ptr<ChildProcess> program;
+};
+
+} // namespace
+
+TEST_F(DesktopProgramTest, FirstRunRegistersTheEngineShowsOptionsAndWritesSettings)
+{
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    ASSERT_EQ(0u, RunRegsvr32(" quarrion.dll /u /s"));
+    ASSERT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
+
+    Start();
+    HWND options = Dialog("Options...");
+    ASSERT_NE(nullptr, options);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));   // registered before the dialog
+    Click(options, IDC_SILENT);   // silent: the start-up scan then says nothing
+    Click(options, IDOK);
+    ASSERT_NE(nullptr, Frame());
+
+    DWORD value = 0, type = 0;
+    ASSERT_TRUE(ReadDword("Installed", value, &type));
+    EXPECT_EQ(1u, value);
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+    ASSERT_TRUE(ReadDword("SilentMode", value, &type));
+    EXPECT_EQ(1u, value);
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+    for (const char* name : {"AutoScan", "TimedScanning", "ScanInterval", "LoggingEnabled"})
+        EXPECT_TRUE(ReadDword(name, value)) << name;
+    EXPECT_EQ(0u, ExitThroughTray());
+
+    // A second run neither registers nor asks again.
+    Start();
+    ASSERT_NE(nullptr, Frame());
+    EXPECT_EQ(nullptr, Dialog("Options...", 1500));
+    EXPECT_EQ(0u, ExitThroughTray());
+}
+
+TEST_F(DesktopProgramTest, StartUpScanFindsTheServerAndRemoveCleansUp)
+{
+    StoreSettings(1, 0, 0, 3, 1);
+    std::string sys = SystemDirectory() + "\\";
+    TempFile server(FixturePath("server.exe"), sys + "kxagent.exe");
+    ChildProcess running(server.Path());
+    RunServicesState::SetString("Agent Service", "kxagent.exe");
+    RunServicesState::SetString("Other", "other.exe");
+
+    Start();
+    HWND dialog = Dialog("Kestrix v2.01");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(std::vector<std::string>{"Agent Service"}, ListItems(::GetDlgItem(dialog, IDC_REGISTRY_LIST)));
+    EXPECT_EQ(std::vector<std::string>{sys + "kxagent.exe"}, ListItems(::GetDlgItem(dialog, IDC_PROCESS_LIST)));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_DETECT)));
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_REMOVE)));
+
+    BoxAnswerer answerer("Kestrix");
+    Click(dialog, IDC_REMOVE);
+    for (int i = 0; i < 200 && answerer.Boxes().empty(); ++i) ::Sleep(50);
+    ASSERT_EQ(1u, answerer.Boxes().size());
+    EXPECT_EQ("Removal Succeeded! Duskwire has been terminated.", answerer.Boxes()[0].text);
+    EXPECT_FALSE(running.Running());
+    std::vector<std::string> names;
+    for (const RegValue& v : RunServicesState::Values()) names.push_back(v.name);
+    EXPECT_EQ(std::vector<std::string>{"Other"}, names);
+    EXPECT_TRUE(FileExists(Folder() + "\\Infected Files\\kxagent.exe.KSX"));
+    EXPECT_TRUE(ListItems(::GetDlgItem(dialog, IDC_PROCESS_LIST)).empty());
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_DETECT)));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_REMOVE)));
+    ::DeleteFileA((Folder() + "\\Infected Files\\kxagent.exe.KSX").c_str());
+
+    ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);   // closed: back to the tray
+    EXPECT_EQ(0u, ExitThroughTray());
+}
+
+TEST_F(DesktopProgramTest, ExitInAResultsDialogEndsTheProgram)
+{
+    StoreSettings(1, 1, 1, 600000, 1);
+    TempFile server(FixturePath("server.exe"), Folder() + "\\agent.exe");
+    ChildProcess running(server.Path());
+
+    Start();
+    HWND dialog = Dialog("Kestrix v2.01");
+    ASSERT_NE(nullptr, dialog);
+    Click(dialog, IDOK);
+    EXPECT_EQ(0u, program->Wait(30000));
+    program.reset();
+}
+
+TEST_F(DesktopProgramTest, TrayCallbacksOpenTheDialogsAndNothingStartsWhileADetectionRuns)
+{
+    StoreSettings(0, 0, 0, 3, 0);
+    Start();
+    HWND tray = Tray();
+    HWND frame = Frame();
+    ASSERT_TRUE(tray && frame);
+
+    // A double click runs the default item, Open: the main dialog, idle.
+    ::PostMessageA(tray, kTrayCallback, IDR_TRAYMENU, WM_LBUTTONDBLCLK);
+    HWND dialog = Dialog("Kestrix v2.01");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_DETECT)));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_REMOVE)));
+    ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+
+    // A right click shows the tray menu.
+    ::PostMessageA(tray, kTrayCallback, IDR_TRAYMENU, WM_RBUTTONUP);
+    HWND menu = WaitForProcessWindow(program->Pid(), "#32768", "", true, 30000);
+    ASSERT_NE(nullptr, menu);
+    ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+
+    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_ABOUT, 0);
+    HWND about = Dialog("About Kestrix");
+    ASSERT_NE(nullptr, about);
+    Click(about, IDOK);
+
+    // While a detection runs (its progress window pumps these messages, then
+    // its "not detected" box does), the timer and the other commands do
+    // nothing.
+    {
+        BoxAnswerer answerer("Kestrix");
+        ::PostMessageA(frame, WM_COMMAND, ID_TRAY_DETECT, 0);
+        for (UINT command : {ID_TRAY_OPEN, ID_TRAY_ABOUT, ID_TRAY_OPTIONS, ID_TRAY_UNINSTALL, ID_TRAY_DETECT})
+            ::PostMessageA(frame, WM_COMMAND, command, 0);
+        ::PostMessageA(frame, WM_TIMER, 1224, 0);
+        for (int i = 0; i < 600 && answerer.Boxes().empty(); ++i) ::Sleep(50);
+        ::Sleep(1500);
+        std::vector<ShownBox> boxes = answerer.Boxes();
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ("Duskwire was not detected on your system.", boxes[0].text);
+        EXPECT_FALSE(boxes[0].hasIcon);
+    }
+    for (const char* caption : {"Kestrix v2.01", "About Kestrix", "Options..."})
+        EXPECT_EQ(nullptr, Dialog(caption, 500)) << caption;
+    EXPECT_TRUE(program->Running());
+    EXPECT_EQ(0u, ExitThroughTray());
+}
+
+TEST_F(DesktopProgramTest, TimedScanningRescansAfterEachPass)
+{
+    StoreSettings(1, 1, 1, 1000, 1);
+    Start();
+    ASSERT_NE(nullptr, Frame());
+    ::Sleep(8000);
+    EXPECT_EQ(0u, ExitThroughTray());
+    std::string log = ReadWholeFile(Folder() + "\\Kestrix.log");
+    size_t passes = 0;
+    for (size_t at = log.find("Scan started on"); at != std::string::npos; at = log.find("Scan started on", at + 1))
+        ++passes;
+    EXPECT_GE(passes, 3u) << log;
+}
+
+TEST_F(DesktopProgramTest, UninstallDeletesTheSettingsKeyUnregistersAndEndsWith65535)
+{
+    StoreSettings(0, 0, 0, 3, 0);
+    Start();
+    HWND frame = Frame();
+    ASSERT_NE(nullptr, frame);
+    BoxAnswerer answerer("Kestrix");
+    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_UNINSTALL, 0);
+    EXPECT_EQ(0xFFFFu, program->Wait(60000));
+    program.reset();
+    ASSERT_EQ(1u, answerer.Boxes().size());
+    EXPECT_EQ("Kestrix has been successfully uninstalled!", answerer.Boxes()[0].text);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Penhallow"));
+    for (int i = 0; i < 400 && KeyExists(HKEY_CLASSES_ROOT, kClsidKey); ++i) ::Sleep(50);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));   // the unregistration ran
+}
+
+TEST_F(DesktopProgramTest, EngineThatCannotBeCreatedEndsTheProgramWithMinusOne)
+{
+    StoreSettings(1, 0, 0, 3, 0);   // installed, but the engine is not registered
+    ASSERT_EQ(0u, RunRegsvr32(" quarrion.dll /u /s"));
+    BoxAnswerer answerer("Kestrix");
+    Start();
+    EXPECT_EQ(0xFFFFFFFFu, program->Wait(60000));
+    program.reset();
+    ASSERT_EQ(1u, answerer.Boxes().size());
+    EXPECT_EQ("CoCreateInstance failed!", answerer.Boxes()[0].text);
+    DWORD value = 5;
+    EXPECT_TRUE(ReadDword("AutoScan", value));   // the clean-up still wrote the settings
+    EXPECT_EQ(1u, value);
+}
