@@ -1,0 +1,51 @@
+// Small window driver for scripts (screenshots, the demo): waits for windows
+// and posts messages to them, by class and caption ("-" for any).
+//
+//   kxwin wait CLASS TITLE [timeout-ms]       exit 0 once such a window exists
+//   kxwin post CLASS TITLE MESSAGE WPARAM LPARAM
+//   kxwin command CLASS TITLE ID               posts WM_COMMAND ID
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+HWND Find(const char* cls, const char* title)
+{
+    return ::FindWindowA(std::strcmp(cls, "-") ? cls : nullptr, std::strcmp(title, "-") ? title : nullptr);
+}
+
+HWND Wait(const char* cls, const char* title, DWORD timeoutMs)
+{
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        if (HWND hWnd = Find(cls, title)) return hWnd;
+        if (::GetTickCount() - start > timeoutMs) return nullptr;
+        ::Sleep(100);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 4 && !std::strcmp(argv[1], "wait")) {
+        DWORD timeout = argc > 4 ? std::strtoul(argv[4], nullptr, 0) : 60000;
+        return Wait(argv[2], argv[3], timeout) ? 0 : 1;
+    }
+    if (argc >= 5 && !std::strcmp(argv[1], "command")) {
+        HWND hWnd = Wait(argv[2], argv[3], 60000);
+        return hWnd && ::PostMessageA(hWnd, WM_COMMAND, std::strtoul(argv[4], nullptr, 0), 0) ? 0 : 1;
+    }
+    if (argc >= 7 && !std::strcmp(argv[1], "post")) {
+        HWND hWnd = Wait(argv[2], argv[3], 60000);
+        return hWnd && ::PostMessageA(hWnd, std::strtoul(argv[4], nullptr, 0), std::strtoul(argv[5], nullptr, 0),
+                                      std::strtol(argv[6], nullptr, 0))
+                   ? 0
+                   : 1;
+    }
+    std::fprintf(stderr, "usage: kxwin wait|post|command CLASS TITLE ...\n");
+    return 2;
+}

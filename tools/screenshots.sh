@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Screenshots of Kestrix's windows in Wine's virtual desktop (which draws
+# captions and the tray), in a prefix of their own under build/: the options
+# dialog, the about box, the main dialog idle and with results, the tray icon
+# with its menu. With --docs the two the README shows are copied to docs/images.
+# Needs a build (tools/build.sh).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out="$root/build/screenshots"
+mkdir -p "$out"
+export XDG_DATA_HOME="$root/build/screenshot-data"
+source "$root/tools/wine-env.sh"
+KX_TOOLS="$root/build/bin"
+
+kx_prepare_prefix
+kx_install_dist "$root/dist/Kestrix-2.01"
+unset DISPLAY
+kx_ensure_display
+wineserver -p
+shot() { sleep 2; import -window root "$out/$1.png"; echo "saved $out/$1.png"; }
+
+# A fresh start: first run, options dialog.
+wine reg delete 'HKLM\Software\Penhallow\Kestrix' /f >/dev/null 2>&1 || true
+wine reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunServices' /ve /f >/dev/null 2>&1 || true
+(cd "$KX_INSTALL" && wine Kestrix.exe </dev/null >/dev/null 2>&1 &)
+kx_win wait '#32770' 'Options...'
+shot options
+kx_win command '#32770' 'Options...' 1
+kx_win wait '#32770' 'Kestrix'              # "Duskwire was not detected"
+kx_win command '#32770' 'Kestrix' 1
+
+kx_win command KxFrameWnd Kestrix 32783     # About
+kx_win wait '#32770' 'About Kestrix'
+shot about
+kx_win command '#32770' 'About Kestrix' 1
+
+kx_win command KxFrameWnd Kestrix 32788     # Open
+kx_win wait '#32770' 'Kestrix v2.01'
+shot main-idle
+kx_win command '#32770' 'Kestrix v2.01' 2
+
+# The harmless demo infection, then Detect from the tray.
+cp "$root/build/bin/fixtures/server_blank_value.exe" "$WINEPREFIX/drive_c/windows/system32/ .exe"
+wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunServices' /ve /d ' .exe' /f >/dev/null
+wine 'C:\windows\system32\ .exe' 600 </dev/null >/dev/null 2>&1 &
+sleep 2
+kx_win command KxFrameWnd Kestrix 32782     # Detect
+kx_win wait '#32770' 'Kestrix v2.01'
+shot main-results
+kx_win command '#32770' 'Kestrix v2.01' 1001   # Remove
+kx_win wait '#32770' 'Kestrix'
+kx_win command '#32770' 'Kestrix' 1
+kx_win command '#32770' 'Kestrix v2.01' 2
+
+# The tray menu, opened as the shell does on a right click on the icon.
+kx_win post KxSystemTray - 1034 140 0x205   # WM_RBUTTONUP
+shot tray-menu
+kx_win post '#32768' - 0x100 27 0           # Escape
+
+kx_win command KxFrameWnd Kestrix 32792     # Exit
+wineserver -w
+kill "$KX_XVFB" 2>/dev/null || true
+
+if [ "${1:-}" = --docs ]; then
+    mkdir -p "$root/docs/images"
+    cp "$out/main-results.png" "$out/tray-menu.png" "$root/docs/images/"
+fi
