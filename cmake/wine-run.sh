@@ -10,7 +10,8 @@
 # Xvfb display when there is one: Wine's desktop process is started once per
 # wineserver, with the display of the first program that needs it, so all
 # programs of a run must agree on it. KX_NEEDS_DISPLAY=1 starts the display
-# when it is not up yet.
+# when it is not up yet. KX_WINDOWS_VERSION (win98, win31, ...) runs the
+# program under that Windows personality (Wine's per-program AppDefaults).
 set -u
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
 export WINEPREFIX WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
@@ -77,11 +78,18 @@ if [ -f "$state/display" ] && [ -e "/tmp/.X11-unix/X$(cat "$state/display")" ]; 
 else
     unset DISPLAY
 fi
+appdefaults=
+if [ -n "${KX_WINDOWS_VERSION:-}" ]; then
+    appdefaults="HKCU\\Software\\Wine\\AppDefaults\\$(basename "$1")"
+    wine reg add "$appdefaults" /v Version /d "$KX_WINDOWS_VERSION" /f >/dev/null 2>&1
+fi
+
 # Wine's own services outlive the program and inherit its output; they must
 # not hold CTest's pipe open, so the output goes through a file.
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 wine "$@" </dev/null >"$out" 2>&1
 rc=$?
+[ -n "$appdefaults" ] && wine reg delete "$appdefaults" /f >/dev/null 2>&1
 cat "$out"
 exit $rc

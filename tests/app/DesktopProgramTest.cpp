@@ -308,3 +308,19 @@ TEST_F(DesktopProgramTest, EngineThatCannotBeCreatedEndsTheProgramWithMinusOne)
     EXPECT_TRUE(ReadDword("AutoScan", value));   // the clean-up still wrote the settings
     EXPECT_EQ(1u, value);
 }
+
+TEST_F(DesktopProgramTest, ProgramDoesNotStartOnASystemWithMajorVersionThree)
+{
+    StoreSettings(1, 0, 0, 3, 0);
+    const char* appDefaults = "Software\\Wine\\AppDefaults\\Kestrix.exe";
+    kx::RegKey key;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, appDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+    ::RegSetValueExA(key.Get(), "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win31"), 6);
+    key.Reset();
+    Start();
+    DWORD code = program->Wait(60000);
+    program.reset();
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, appDefaults);
+    EXPECT_EQ(0u, code);   // no tray icon, no frame: the program ends without a message
+    EXPECT_FALSE(FileExists(Folder() + "\\Kestrix.log"));   // and no start-up scan ran
+}

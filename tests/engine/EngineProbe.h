@@ -5,6 +5,7 @@
 
 class EngineProbe : public CScanEngine {
 public:
+    using CScanEngine::ImagePathOf;
     using CScanEngine::Log;
     using CScanEngine::m_bSilent;
     using CScanEngine::m_nConfigCount;

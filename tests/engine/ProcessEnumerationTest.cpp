@@ -114,3 +114,17 @@ TEST_F(ProcessEnumerationTest, WithoutToolHelpNothingIsListedAndNoProcessFound)
     EXPECT_EQ(std::vector<std::string>{"kept"}, engine.m_pCandidateList->Items());
     EXPECT_EQ(0u, engine.FindProcessId(image));
 }
+
+TEST_F(ProcessEnumerationTest, FullPathInTheSnapshotIsKeptAsItStands)
+{
+    // Windows 9x puts the full path into szExeFile; it is used unchanged.
+    EngineProbe engine;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    entry.th32ProcessID = ::GetCurrentProcessId();
+    lstrcpyA(entry.szExeFile, "C:\\WINDOWS\\SYSTEM\\ .exe");
+    EXPECT_EQ("C:\\WINDOWS\\SYSTEM\\ .exe", engine.ImagePathOf(entry));
+    // A bare name is resolved (here: this test program's own path).
+    lstrcpyA(entry.szExeFile, "engine_core_tests.exe");
+    EXPECT_EQ(ToLower(HelperPath("engine_core_tests.exe")), ToLower(engine.ImagePathOf(entry)));
+}

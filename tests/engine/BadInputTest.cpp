@@ -1,0 +1,118 @@
+// Hostile and broken surroundings: a log held by another program, a log on a
+// full disk, eleven and more servers found only by the full scan, registry
+// names past the buffers. No crash, nothing escapes the engine call, nothing
+// of the user's is lost.
+#include "EngineProbe.h"
+#include "RegistryKey.h"
+#include "RunServicesState.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kxtest;
+
+namespace {
+
+class BadInputTest : public ::testing::Test {
+protected:
+    RunServicesState registry;
+    ScratchDir dir{"bad input"};
+    std::string sys = SystemDirectory() + "\\";
+};
+
+} // namespace
+
+TEST_F(BadInputTest, LogHeldByAnotherProgramLosesTheSectionButNotThePass)
+{
+    CurrentDirectory cd(dir.Path());
+    ASSERT_TRUE(WriteWholeFile(dir / "Kestrix.log", "the user's earlier log\r\n"));
+    ChildProcess holder(HelperPath("FileHolder.exe"), "\"" + (dir / "Kestrix.log") + "\" 60");
+    ::Sleep(1500);   // let it open the file
+    TempFile server(FixturePath("server.exe"), dir / "agent.exe");
+    ChildProcess running(server.Path());
+    {
+        EngineProbe engine;
+        long out = 0;
+        EXPECT_EQ(S_OK, engine.Init(1, 1, &out));
+        EXPECT_FALSE(engine.m_pLog->HasFile());
+        EXPECT_EQ(S_OK, engine.DetectDW(&out));
+        EXPECT_EQ(1, out);
+    }
+    holder.Stop();
+    EXPECT_EQ("the user's earlier log\r\n", ReadWholeFile(dir / "Kestrix.log"));
+}
+
+TEST_F(BadInputTest, LogOnAFullDiskNeverStopsAPass)
+{
+    // Drive K: is a 256 KiB tmpfs, mapped in by the full_disk fixture.
+    if (::GetFileAttributesA("K:\\") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no full-disk drive K:";
+    ::DeleteFileA("K:\\Kestrix.log");
+    ::DeleteFileA("K:\\filler");
+    {
+        kx::FileHandle filler(::CreateFileA("K:\\filler", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(filler.Valid());
+        std::string block(4096, 'x');
+        DWORD written = 0;
+        while (::WriteFile(filler.Get(), block.data(), 4096, &written, nullptr) && written == 4096) {
+        }
+    }
+    CurrentDirectory cd("K:\\");
+    TempFile server(FixturePath("server.exe"), dir / "agent.exe");
+    ChildProcess running(server.Path());
+    {
+        EngineProbe engine;
+        long out = 0;
+        EXPECT_EQ(S_OK, engine.Init(1, 1, &out));
+        for (int i = 0; i < 200; ++i) engine.Log(std::string(100, 'l') + "\n");   // past the buffer: writes fail
+        EXPECT_EQ(S_OK, engine.DetectDW(&out));
+        EXPECT_EQ(1, out);
+    }   // the close fails too
+    ::DeleteFileA("K:\\filler");
+    ::DeleteFileA("K:\\Kestrix.log");
+}
+
+TEST_F(BadInputTest, ElevenServersFoundOnlyByTheFullScanFillTenRecords)
+{
+    TempFile registered(FixturePath("server_blank_value.exe"), sys + " .exe");
+    RunServicesState::SetString("", " .exe");
+    std::vector<std::unique_ptr<TempFile>> files;
+    std::vector<std::unique_ptr<ChildProcess>> running;
+    running.emplace_back(new ChildProcess(registered.Path()));
+    for (int i = 0; i < 11; ++i) {
+        files.emplace_back(new TempFile(FixturePath("server.exe"), dir / ("agent" + std::to_string(i) + ".exe")));
+        running.emplace_back(new ChildProcess(files.back()->Path()));
+    }
+    CurrentDirectory cd(dir.Path());
+    EngineProbe engine;
+    long out = 0;
+    engine.Init(0, 1, &out);
+    EXPECT_EQ(S_OK, engine.DetectDW(&out));
+    EXPECT_EQ(1, out);
+    EXPECT_EQ(12, engine.m_pProcessList->GetCount());
+    EXPECT_EQ(10, engine.m_nConfigCount);
+    ASSERT_EQ(11, engine.m_pRegistryList->GetCount());   // (Default) and ten records
+    EXPECT_EQ("(Default)", engine.m_pRegistryList->GetAt(0));
+    for (int i = 1; i < 11; ++i) EXPECT_EQ("Agent", engine.m_pRegistryList->GetAt(i));
+
+    EXPECT_EQ(S_OK, engine.RemoveDW(&out));
+    EXPECT_EQ(1, out);
+    for (auto& p : running) EXPECT_FALSE(p->Running());
+    EXPECT_TRUE(FileExists(dir / "Infected Files\\DUSKWIRE.KSX"));
+    EXPECT_TRUE(FileExists(dir / "Infected Files\\agent10.exe.KSX"));
+}
+
+TEST_F(BadInputTest, ValueNamesPastTheBufferEndTheEnumerationSafely)
+{
+    RunServicesState::SetString("A", "first.exe");
+    RunServicesState::SetString("B" + std::string(300, 'n'), "second.exe");
+    RunServicesState::SetString("C", "third.exe");
+    CRegistryKey key;
+    CStringList list, names, files;
+    EXPECT_EQ(0, key.CollectValuePaths(HKEY_LOCAL_MACHINE, kRunServicesPath, list));
+    EXPECT_EQ(std::vector<std::string>{sys + "first.exe"}, list.Items());
+    files.Append(sys + "first.exe");
+    EXPECT_EQ(0, key.MatchValueNames(HKEY_LOCAL_MACHINE, kRunServicesPath, files, names));
+    EXPECT_EQ(std::vector<std::string>{"A"}, names.Items());
+}
