@@ -106,6 +106,8 @@ def main():
     ap.add_argument("--unconfigured", action="store_true")
     ap.add_argument("--no-signature", action="store_true")
     ap.add_argument("--size", type=int, default=FULL_SIZE)
+    ap.add_argument("--sig-offset", type=int, default=SIGNATURE_OFFSET)
+    ap.add_argument("--flip", type=int, help="index of a signature byte to change")
     args = ap.parse_args()
 
     signature = open(args.signature, "rb").read()
@@ -129,7 +131,8 @@ def main():
         ap.error("--out or --standard-set is required")
     block = config_block(args.name, args.value, unconfigured=args.unconfigured)
     with open(args.out, "wb") as f:
-        f.write(make(base, signature, with_signature=not args.no_signature, block=block, size=args.size))
+        f.write(make(base, signature, sig_offset=args.sig_offset, with_signature=not args.no_signature,
+                     flip=args.flip, block=block, size=args.size))
     return 0
 
 
