@@ -26,11 +26,14 @@ CScanEngine::~CScanEngine()
     m_pCandidateList.reset();
 }
 
+namespace {
+
 // A failure inside a pass never leaves the interface call.
-HRESULT CScanEngine::DetectDW(LONG* pVal)
+template <typename Pass>
+HRESULT Guarded(Pass pass)
 {
     try {
-        return Detect(pVal);
+        return pass();
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {
@@ -38,15 +41,16 @@ HRESULT CScanEngine::DetectDW(LONG* pVal)
     }
 }
 
+} // namespace
+
+HRESULT CScanEngine::DetectDW(LONG* pVal)
+{
+    return Guarded([&] { return Detect(pVal); });
+}
+
 HRESULT CScanEngine::RemoveDW(LONG* pVal)
 {
-    try {
-        return Remove(pVal);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    return Guarded([&] { return Remove(pVal); });
 }
 
 HRESULT CScanEngine::get_RegistryList(VARIANT* pVal)

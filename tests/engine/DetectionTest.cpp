@@ -2,6 +2,7 @@
 // files, real RunServices values and the real log.
 #include "ConfigurationBlock.h"
 #include "EngineProbe.h"
+#include "ExpectedLog.h"
 #include "ProgressPopup.h"
 #include "RunServicesState.h"
 #include "TestSupport.h"
@@ -10,25 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <regex>
 
 using namespace kxtest;
 
 namespace {
 
-const char kNotDetected[] = "\r\n\t   ---------------- Duskwire NOT detected ----------------\r\n";
-const char kFooter[] = "\r\n******************************** Scan completed ************************************\r\n\r\n";
 
-std::string Found(const std::vector<std::string>& values, const std::vector<std::string>& processes)
-{
-    std::string s = "\t     --------------- Detection Phase Started -----------------\r\n"
-                    "Duskwire server installed as the following values under the registry key\r\n"
-                    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices:\r\n";
-    for (const std::string& v : values) s += "\t" + v + "\r\n";
-    s += "\r\nDuskwire server found running as the following processes:\r\n";
-    for (const std::string& p : processes) s += "\t" + p + "\r\n";
-    return s;
-}
 
 // Records the progress windows created on this thread and their last caption.
 class PopupWatch {
@@ -89,11 +77,7 @@ protected:
         }
         std::string log = ReadWholeFile(dir / "Kestrix.log");
         ::DeleteFileA((dir / "Kestrix.log").c_str());
-        std::smatch m;
-        if (logging && std::regex_search(log, m, std::regex("^\r\n\\*{17} Scan started on [^\r]* \\*{16}\r\n")))
-            r.log = m.suffix();
-        else
-            r.log = log;
+        r.log = logging ? AfterHeader(log) : log;
         return r;
     }
 
@@ -137,7 +121,7 @@ TEST_F(DetectionTest, DefaultValueBlankExeInTheSystemDirectoryIsFoundOnce)
     EXPECT_EQ(1, r.found);
     EXPECT_EQ(std::vector<std::string>{"(Default)"}, r.registry);
     EXPECT_EQ(std::vector<std::string>{sys + " .exe"}, r.processes);
-    EXPECT_EQ(Found({"(Default)"}, {sys + " .exe"}) + kFooter, r.log);
+    EXPECT_EQ(FoundSection({"(Default)"}, {sys + " .exe"}) + kFooter, r.log);
 }
 
 TEST_F(DetectionTest, RegisteredPathDifferingOnlyInCaseCountsAsTheSame)
@@ -151,7 +135,7 @@ TEST_F(DetectionTest, RegisteredPathDifferingOnlyInCaseCountsAsTheSame)
     EXPECT_EQ(1, r.found);
     EXPECT_EQ(std::vector<std::string>{"Agent Service"}, r.registry);
     EXPECT_EQ(std::vector<std::string>{upper}, r.processes);   // listed once, as registered
-    EXPECT_EQ(Found({"Agent Service"}, {upper}) + kFooter, r.log);
+    EXPECT_EQ(FoundSection({"Agent Service"}, {upper}) + kFooter, r.log);
 }
 
 TEST_F(DetectionTest, ServerOutsideSystemDirectoryIsFoundByTheFullScanWithItsValueNameFromItsBlock)
@@ -174,7 +158,7 @@ TEST_F(DetectionTest, ServerOutsideSystemDirectoryIsFoundByTheFullScanWithItsVal
         EXPECT_EQ(1, r.found) << c.what;
         EXPECT_EQ(c.names, r.registry) << c.what;
         EXPECT_EQ(std::vector<std::string>{server.Path()}, r.processes) << c.what;
-        EXPECT_EQ(Found(c.names, {server.Path()}) + kFooter, r.log) << c.what;
+        EXPECT_EQ(FoundSection(c.names, {server.Path()}) + kFooter, r.log) << c.what;
     }
 }
 
@@ -218,7 +202,7 @@ TEST_F(DetectionTest, UnconfiguredServerAddsAnEmptyValueName)
     PassResult r = Pass();
     EXPECT_EQ(1, r.found);
     EXPECT_EQ(std::vector<std::string>{""}, r.registry);
-    EXPECT_EQ(Found({""}, {server.Path()}) + kFooter, r.log);
+    EXPECT_EQ(FoundSection({""}, {server.Path()}) + kFooter, r.log);
 }
 
 TEST_F(DetectionTest, SilentAndShownPassesAgreeAndOnlyTheShownOneHasAWindow)

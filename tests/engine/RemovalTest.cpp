@@ -3,6 +3,7 @@
 // message box answered by the test.
 #include "EngineModule.h"
 #include "EngineProbe.h"
+#include "ExpectedLog.h"
 #include "MessageBoxes.h"
 #include "RunServicesState.h"
 #include "TestSupport.h"
@@ -10,29 +11,17 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <regex>
 
 using namespace kxtest;
 
 namespace {
 
-const char kFooter[] = "\r\n******************************** Scan completed ************************************\r\n\r\n";
 const char kRemovalStart[] = "\r\n\t     -------------------- Removal Phase ----------------------\r\n";
 const char kTerminated[] = "All running copies of the Duskwire server terminated.\r\n";
 const char kRegistryRemoved[] = "All registry entries removed.\r\n";
 const char kAllRenamed[] = "All detected copies of the Duskwire server listed above renamed with a '.KSX'\r\n"
                            "extension in the 'Infected Files' directory.\r\n";
 
-std::string FoundSection(const std::vector<std::string>& values, const std::vector<std::string>& processes)
-{
-    std::string s = "\t     --------------- Detection Phase Started -----------------\r\n"
-                    "Duskwire server installed as the following values under the registry key\r\n"
-                    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices:\r\n";
-    for (const std::string& v : values) s += "\t" + v + "\r\n";
-    s += "\r\nDuskwire server found running as the following processes:\r\n";
-    for (const std::string& p : processes) s += "\t" + p + "\r\n";
-    return s;
-}
 
 std::vector<std::string> ValueNames()
 {
@@ -102,10 +91,7 @@ protected:
         }
         std::string log = ReadWholeFile(logPath);
         ::DeleteFileA(logPath.c_str());
-        std::smatch m;
-        o.log = std::regex_search(log, m, std::regex("^\r\n\\*{17} Scan started on [^\r]* \\*{16}\r\n"))
-                    ? std::string(m.suffix())
-                    : log;
+        o.log = AfterHeader(log);
         return o;
     }
     Outcome Run() { return Run([] {}); }

@@ -80,7 +80,7 @@ for n in 10 50 150; do
     yara_t=$(for _ in $(seq 1 "$runs"); do timed yara "$out/standin.yar" "$dir"; done | stats)
     clam_t=$(for _ in $(seq 1 "$runs"); do timed clamscan --no-summary -d "$out/standin.ndb" "$dir"; done | stats)
     read -r pm pl ph <<<"$pass"; read -r fm fl fh <<<"$floor"; read -r ym yl yh <<<"$yara_t"; read -r cm cl ch <<<"$clam_t"
-    ratio() { echo "scale=2; $1 / $2" | bc; }
+    ratio() { python3 -c "import sys; print('%.2f' % (float(sys.argv[1]) / float(sys.argv[2])))" "$1" "$2"; }
     echo "| $n | $pm ($pl-$ph) | $fm ($fl-$fh) | $ym ($yl-$yh) | $cm ($cl-$ch) | $(ratio "$pm" "$fm") | $(ratio "$pm" "$ym") | $(ratio "$pm" "$cm") |" >> "$out/table.md"
     echo "$n $pm" >> "$out/growth"
     kill "${pids[@]}" 2>/dev/null || true
@@ -92,16 +92,45 @@ echo
 echo "Growth of the pass from N=10 to N=150: $(python3 -c '
 import sys
 d = dict(l.split() for l in open(sys.argv[1]))
-print(f"{float(d["150"]) / float(d["10"]):.1f}x for 15x the processes")' "$out/growth")"
+print("%.1fx for 15x the processes" % (float(d["150"]) / float(d["10"])))' "$out/growth")"
 echo
 echo "## Memory"
 echo
 mkdir -p "$WINEPREFIX/drive_c/Kestrix"
 cp "$bin/Kestrix.exe" "$bin/quarrion.dll" "$WINEPREFIX/drive_c/windows/system32/regsvr32.exe" "$WINEPREFIX/drive_c/Kestrix/"
 (cd "$WINEPREFIX/drive_c/Kestrix" && wine regsvr32.exe quarrion.dll /s)
+echo "The engine, 100 silent passes on one object and 100 create/Init/release cycles through COM (working set in KiB):"
+echo
 echo '```'
 wine "$bin/kxbench.exe" memory 100
 echo '```'
+echo
+# Kestrix.exe in the tray (no start-up scan, silent), then after one pass.
+wine reg add 'HKLM\Software\Penhallow\Kestrix' /v Installed /t REG_DWORD /d 1 /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Penhallow\Kestrix' /v AutoScan /t REG_BINARY /d 00000000 /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Penhallow\Kestrix' /v SilentMode /t REG_BINARY /d 01000000 /f >/dev/null 2>&1
+Xvfb :87 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+(cd "$WINEPREFIX/drive_c/Kestrix" && DISPLAY=:87 wine Kestrix.exe </dev/null >/dev/null 2>&1 &)
+DISPLAY=:87 wine "$bin/kxwin.exe" wait KxFrameWnd Kestrix
+sleep 3
+idle=$(wine "$bin/kxbench.exe" ws Kestrix.exe)
+passes() {
+    for _ in $(seq 1 "$1"); do
+        DISPLAY=:87 wine "$bin/kxwin.exe" command KxFrameWnd Kestrix 32782
+        sleep 2
+    done
+    wine "$bin/kxbench.exe" ws Kestrix.exe
+}
+first=$(passes 1)
+tenth=$(passes 9)
+echo "Kestrix.exe working set: idle in the tray ${idle#ws_kib } KiB; after the first detection pass"
+echo "${first#ws_kib } KiB (the first pass loads quarrion.dll, the type library and the common controls);"
+echo "after ten passes ${tenth#ws_kib } KiB."
+DISPLAY=:87 wine "$bin/kxwin.exe" command KxFrameWnd Kestrix 32792
+sleep 2
+kill $xvfb 2>/dev/null || true
 } >> "$out/table.md"
 rm -f "$out/growth"
 wineserver -k

@@ -8,7 +8,7 @@
 //   kxbench verdict FILE... "1 FILE" or "0 FILE": does FILE carry the signature
 //   kxbench memory K        working set before and after K passes on one
 //                           object, and K create/release cycles through COM
-//   kxbench ws PID          working set of another process, in KiB
+//   kxbench ws NAME         working set of the running program NAME, in KiB
 #include "ScanEngine.h"
 #include "Signature.h"
 
@@ -129,9 +129,17 @@ int main(int argc, char** argv)
             std::printf("cycles skipped: engine not registered\n");
         }
         ::CoUninitialize();
-    } else if (!std::strcmp(mode, "ws")) {
-        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, std::strtoul(argv[2], nullptr, 0));
+    } else if (!std::strcmp(mode, "ws") && argc > 2) {
+        DWORD pid = 0;
+        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Process32First(snapshot, &entry); more && !pid; more = ::Process32Next(snapshot, &entry))
+            if (!lstrcmpiA(entry.szExeFile, argv[2])) pid = entry.th32ProcessID;
+        ::CloseHandle(snapshot);
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
         std::printf("ws_kib %lu\n", static_cast<unsigned long>(process ? WorkingSet(process) / 1024 : 0));
+        if (process) ::CloseHandle(process);
     } else {
         return 2;
     }
