@@ -3,6 +3,7 @@
 #include "ScanEngine.h"
 
 #include "ConfigurationBlock.h"
+#include "SuspectFile.h"
 
 bool CScanEngine::ScanServerConfiguration()
 {
@@ -16,8 +17,7 @@ bool CScanEngine::ScanServerConfiguration()
     int made = 0;
     for (int i = first; i < count && made < kConfigSlots; ++i) {
         const std::string& path = m_pProcessList->GetAt(i);
-        kx::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        kx::FileHandle file = OpenSuspectFile(path);
         if (!file) {
             Log("CONFIGURATION SCAN PHASE: Error trying to open the file ");
             Log(path);
@@ -25,11 +25,7 @@ bool CScanEngine::ScanServerConfiguration()
             continue;
         }
         unsigned char block[kConfigurationBlockSize] = {};   // bytes past the end of the file stay zero
-        if (::SetFilePointer(file.Get(), kConfigurationOffset, nullptr, FILE_BEGIN) ==
-            static_cast<DWORD>(kConfigurationOffset)) {
-            DWORD got = 0;
-            ::ReadFile(file.Get(), block, sizeof block, &got, nullptr);
-        }
+        ReadAt(file, kConfigurationOffset, block, sizeof block);
         m_pConfigRecords[made++].reset(ParseConfigurationBlock(block));
     }
     m_nConfigCount = made;

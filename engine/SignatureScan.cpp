@@ -4,24 +4,22 @@
 
 #include "ProgressPopup.h"
 #include "Signature.h"
+#include "SuspectFile.h"
 
 #include <cstring>
 #include <vector>
 
 bool CScanEngine::MatchesSignature(const std::string& path, unsigned char* buffer, const unsigned char* signature)
 {
-    kx::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    kx::FileHandle file = OpenSuspectFile(path);
     if (!file) {
         Log("FILE SCAN PHASE: Error trying to open the file ");
         Log(path);
         Log(" for scanning.  File skipped.");
         return false;
     }
-    if (::SetFilePointer(file.Get(), kSignatureOffset, nullptr, FILE_BEGIN) != static_cast<DWORD>(kSignatureOffset))
-        return false;
-    DWORD got = 0;
-    if (!::ReadFile(file.Get(), buffer, kSignatureLength, &got, nullptr) || got < kSignatureLength) return false;
+    // One seek, one read, one comparison; a short file never matches.
+    if (ReadAt(file, kSignatureOffset, buffer, kSignatureLength) < kSignatureLength) return false;
     return std::memcmp(buffer, signature, kSignatureLength) == 0;
 }
 
