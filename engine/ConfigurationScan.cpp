@@ -3,7 +3,7 @@
 #include "ScanEngine.h"
 
 #include "ConfigurationBlock.h"
-#include "SuspectFile.h"
+#include "ImageFile.h"
 
 bool CScanEngine::ScanServerConfiguration()
 {
@@ -17,7 +17,7 @@ bool CScanEngine::ScanServerConfiguration()
     int made = 0;
     for (int i = first; i < count && made < kConfigSlots; ++i) {
         const std::string& path = m_pProcessList->GetAt(i);
-        kx::FileHandle file = OpenSuspectFile(path);
+        kx::FileHandle file = OpenImageFile(path);
         if (!file) {
             Log("CONFIGURATION SCAN PHASE: Error trying to open the file ");
             Log(path);

@@ -4,14 +4,14 @@
 
 #include "ProgressPopup.h"
 #include "Signature.h"
-#include "SuspectFile.h"
+#include "ImageFile.h"
 
 #include <cstring>
 #include <vector>
 
 bool CScanEngine::MatchesSignature(const std::string& path, unsigned char* buffer, const unsigned char* signature)
 {
-    kx::FileHandle file = OpenSuspectFile(path);
+    kx::FileHandle file = OpenImageFile(path);
     if (!file) {
         Log("FILE SCAN PHASE: Error trying to open the file ");
         Log(path);

@@ -1,6 +1,6 @@
-#include "SuspectFile.h"
+#include "ImageFile.h"
 
-kx::FileHandle OpenSuspectFile(const std::string& path)
+kx::FileHandle OpenImageFile(const std::string& path)
 {
     return kx::FileHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

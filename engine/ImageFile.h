@@ -1,12 +1,13 @@
-// Reading a possibly hostile program file: opened for reading while others
-// may read and write it, read at one offset only.
+// Reading a program file that may be hostile (a running image, a server
+// file): opened for reading while others
+// may read and write it, and read at one offset only.
 #pragma once
 
 #include "Handles.h"
 
 #include <string>
 
-kx::FileHandle OpenSuspectFile(const std::string& path);
+kx::FileHandle OpenImageFile(const std::string& path);
 
 // Reads up to length bytes at offset; the number read, 0 when the position
 // could not be reached.
