@@ -1,6 +1,6 @@
 // Reading a program file that may be hostile (a running image, a server
-// file): opened for reading while others
-// may read and write it, and read at one offset only.
+// file): opened for reading while others may read and write it, and read at
+// one offset only.
 #pragma once
 
 #include "Handles.h"
