@@ -42,43 +42,41 @@ std::string MakeFullPath(const std::string& systemDirWithSlash, const std::strin
     return joined.size() < MAX_PATH ? joined : std::string();
 }
 
-LONG CRegistryKey::CollectValuePaths(HKEY hRoot, const std::string& strPath, CStringList& list)
+LONG CRegistryKey::ForEachValuePath(HKEY hRoot, const std::string& strPath, CStringList& out,
+                                    const std::function<void(const Value&, const std::string&)>& onValue)
 {
     std::string systemDir = SystemDirectoryPath() + "\\";
     LONG rc = Open(hRoot, strPath);
-    if (rc != ERROR_SUCCESS) return rc;
-    list.RemoveAll();
+    if (rc != ERROR_SUCCESS) return rc;   // the output list stays as it was
+    out.RemoveAll();
     Value v;
     for (DWORD i = 0; EnumValue(i, v); ++i) {
-        if (v.name.empty() && v.data.empty()) continue;
         std::string path = MakeFullPath(systemDir, v.data);
-        if (!path.empty()) list.Append(path);
+        if (!path.empty()) onValue(v, path);
     }
     Close();
     return 0;
+}
+
+LONG CRegistryKey::CollectValuePaths(HKEY hRoot, const std::string& strPath, CStringList& list)
+{
+    return ForEachValuePath(hRoot, strPath, list, [&](const Value& v, const std::string& path) {
+        if (!v.name.empty() || !v.data.empty()) list.Append(path);
+    });
 }
 
 LONG CRegistryKey::MatchValueNames(HKEY hRoot, const std::string& strPath, const CStringList& files,
                                    CStringList& names)
 {
     const int fileCount = files.GetCount();
-    std::string systemDir = SystemDirectoryPath() + "\\";
-    LONG rc = Open(hRoot, strPath);
-    if (rc != ERROR_SUCCESS) return rc;
-    names.RemoveAll();
-    Value v;
-    for (DWORD i = 0; EnumValue(i, v); ++i) {
-        std::string path = MakeFullPath(systemDir, v.data);
-        if (path.empty()) continue;
+    return ForEachValuePath(hRoot, strPath, names, [&](const Value& v, const std::string& path) {
         for (int f = 0; f < fileCount; ++f) {
             if (EqualsNoCase(path, files.GetAt(f))) {
                 names.Append(v.name.empty() ? kDefaultValueName : v.name);
-                break;
+                return;
             }
         }
-    }
-    Close();
-    return 0;
+    });
 }
 
 LONG CRegistryKey::DeleteValues(HKEY hRoot, const std::string& strPath, const CStringList& names)

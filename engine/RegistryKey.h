@@ -6,6 +6,7 @@
 #include "Handles.h"
 #include "StringList.h"
 
+#include <functional>
 #include <string>
 
 class CRegistryKey {
@@ -37,6 +38,10 @@ private:
     // Enumerates value index into v; false when the call did not succeed
     // (no more values, or a name or data longer than the buffers).
     bool EnumValue(DWORD index, Value& v) const;
+    // Opens the key, empties out, and hands each value with its data made a
+    // full path to onValue (values whose path would not fit are passed over).
+    LONG ForEachValuePath(HKEY hRoot, const std::string& strPath, CStringList& out,
+                          const std::function<void(const Value&, const std::string&)>& onValue);
 
     kx::RegKey m_hKey;
     std::string m_strKeyPath;

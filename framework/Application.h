@@ -34,8 +34,6 @@ public:
     // window; true when one consumed it.
     virtual bool PreTranslateMessage(MSG* msg);
 
-    const MSG& CurrentMessage() const { return m_msgCur; }
-
 private:
     MSG m_msgCur{};
     int m_exitCode = 0;
