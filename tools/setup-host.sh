@@ -24,6 +24,33 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
+# The backports suite comes from the Debian archive this machine already uses:
+# the first URI of its configured "bookworm" source (deb822 or one-line form).
+debian_archive() {
+    local f uri
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -e "$f" ] || continue
+        uri=$(awk '/^URIs:/ {u=$2} /^Suites:/ && / bookworm( |$)/ && u {print u; exit}
+                   /^$/ {u=""}' "$f")
+        [ -n "$uri" ] && { echo "$uri"; return; }
+    done
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -e "$f" ] || continue
+        uri=$(awk '$1 == "deb" && $0 !~ /security/ {for (i = 2; i <= NF; i++)
+                   if ($i ~ /^[a-z]+:\/\//) {print $i; exit}}' "$f")
+        [ -n "$uri" ] && { echo "$uri"; return; }
+    done
+}
+
+add_backports_source() {
+    local uri
+    uri=$(debian_archive)
+    [ -n "$uri" ] || { say "no Debian source is configured to take bookworm-backports from"; exit 1; }
+    say "adding bookworm-backports from $uri"
+    printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+        "$uri" > /etc/apt/sources.list.d/kestrix-backports.sources
+}
+
 # Wine runs 32-bit Windows programs through its 32-bit Linux loader. Some
 # kernels have IA-32 emulation switched off (ia32_emulation=0); there the
 # loader runs under qemu-user instead. qemu 8 or later is needed (Wine maps
@@ -31,8 +58,7 @@ fi
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     say "32-bit programs cannot run natively: routing them through qemu-i386"
     if ! qemu-i386-static --version 2>/dev/null | grep -qE 'version ([89]|[1-9][0-9])\.'; then
-        echo "deb http://deb.debian.org/debian bookworm-backports main" \
-            > /etc/apt/sources.list.d/kestrix-backports.list
+        add_backports_source
         apt-get update -qq
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -t bookworm-backports qemu-user-static >/dev/null
     fi
