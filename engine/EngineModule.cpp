@@ -1,11 +1,12 @@
 #include "EngineModule.h"
 
+// The linker's symbol for the first byte of the module this code is linked
+// into: its module handle, on every Windows (GetModuleHandleEx is XP's).
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 HMODULE EngineModule()
 {
-    HMODULE module = nullptr;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(&EngineModule), &module);
-    return module;
+    return reinterpret_cast<HMODULE>(&__ImageBase);
 }
 
 std::string EngineTitle()

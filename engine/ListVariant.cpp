@@ -19,7 +19,8 @@ HRESULT StringListToVariant(const CStringList& list, VARIANT* pVal)
 {
     if (!pVal) return E_POINTER;
     ::VariantInit(pVal);   // what it held is the caller's
-    SAFEARRAY* array = ::SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(list.GetCount()));
+    SAFEARRAYBOUND bound{static_cast<ULONG>(list.GetCount()), 0};
+    SAFEARRAY* array = ::SafeArrayCreate(VT_BSTR, 1, &bound);
     if (!array) return E_OUTOFMEMORY;
 
     BSTR* elements = nullptr;

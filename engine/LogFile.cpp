@@ -30,8 +30,12 @@ bool CLogFile::Flush()
     pending.swap(m_buffer);
 
     // Append mode: whatever else happened to the file, text goes to its end.
-    LARGE_INTEGER zero{};
-    if (!::SetFilePointerEx(m_file.Get(), zero, nullptr, FILE_END)) return false;
+    // SetFilePointer with a high part: the end of a log past 4 GB is no error.
+    LONG high = 0;
+    ::SetLastError(NO_ERROR);
+    if (::SetFilePointer(m_file.Get(), 0, &high, FILE_END) == INVALID_SET_FILE_POINTER &&
+        ::GetLastError() != NO_ERROR)
+        return false;
     const char* data = pending.data();
     size_t left = pending.size();
     while (left > 0) {

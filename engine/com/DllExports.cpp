@@ -78,14 +78,15 @@ HRESULT RegisterTypeLibrary()
 {
     std::wstring path = Wide(ModulePath());
     kx::ComPtr<ITypeLib> library;
-    HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+    // A full path: LoadTypeLib only loads (it registers a bare file name).
+    HRESULT hr = ::LoadTypeLib(path.c_str(), library.Put());
     if (FAILED(hr)) {
         // A type library beside the DLL: the same path ending in .tlb.
         size_t dot = path.find_last_of(L'.');
         size_t slash = path.find_last_of(L"\\/:");
         path = (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? path.substr(0, dot) : path) +
                L".tlb";
-        hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+        hr = ::LoadTypeLib(path.c_str(), library.Put());
         if (FAILED(hr)) return hr;
     }
     std::wstring helpDir = path.substr(0, path.find_last_of(L"\\/:") + 1);
@@ -98,8 +99,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(hInstance);
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
-        ::InitCommonControlsEx(&icc);
+        ::InitCommonControls();   // the progress bar class; every comctl32 has it
         ::InitializeCriticalSection(&g_classObjectLock);
     } else if (reason == DLL_PROCESS_DETACH) {
         if (g_pClassObject) g_pClassObject->Release();
