@@ -1,11 +1,11 @@
 #include "LinkLabel.h"
 
+#include "FormatText.h"
 #include "resource.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstdio>
 
 const COLORREF CLinkLabel::kNormal = RGB(0, 0, 238);
 const COLORREF CLinkLabel::kVisited = RGB(85, 26, 139);
@@ -260,7 +260,7 @@ std::string CLinkLabel::OpenErrorText(UINT_PTR code)
     std::string message = "Unable to open hyperlink:\n\n";
     if (text) return message + text;
     char unknown[64];
-    std::snprintf(unknown, sizeof unknown, "Unknown Error (%d) occurred.", static_cast<int>(code));
+    kx::FormatText(unknown, sizeof unknown, "Unknown Error (%d) occurred.", static_cast<int>(code));
     return message + unknown;
 }
 

@@ -1,5 +1,6 @@
 #include "MainFrame.h"
 
+#include "FormatText.h"
 #include "AboutBox.h"
 #include "AppMessages.h"
 #include "KestrixApp.h"
@@ -8,7 +9,6 @@
 #include "Settings.h"
 #include "resource.h"
 
-#include <cstdio>
 
 const char* const CMainFrame::kTrayTip = "Kestrix v2.01";
 
@@ -54,7 +54,7 @@ BOOL CMainFrame::StopTimer(UINT_PTR id)
 {
     if (::KillTimer(m_hWnd, id)) return TRUE;
     char text[64];
-    std::snprintf(text, sizeof text, "Unable to kill timer: %u", static_cast<unsigned>(id));
+    kx::FormatText(text, sizeof text, "Unable to kill timer: %u", static_cast<unsigned>(id));
     ::MessageBoxA(m_hWnd, text, "StopTimer", MB_OK | MB_SYSTEMMODAL);
     return FALSE;
 }

@@ -1,12 +1,12 @@
 #include "ProgressPopup.h"
 
+#include "FormatText.h"
 #include "Application.h"
 #include "EngineModule.h"
 
 #include <commctrl.h>
 
 #include <cstdarg>
-#include <cstdio>
 
 const char* const CProgressPopup::kClassName = "KestrixProgressPopup";
 
@@ -192,7 +192,7 @@ int CProgressPopup::SetPos(int nPos)
     if (percent != m_nPercent) {
         m_nPercent = percent;
         char caption[300];
-        std::snprintf(caption, sizeof caption, "%s [%d%%]", m_strTitle.c_str(), percent);
+        kx::FormatText(caption, sizeof caption, "%s [%d%%]", m_strTitle.c_str(), percent);
         ::SetWindowTextA(m_hWnd, caption);
     }
     return static_cast<int>(::SendMessageA(m_hBar, PBM_SETPOS, nPos, 0));
@@ -210,7 +210,7 @@ void CProgressPopup::SetText(const char* format, ...)
     char text[512];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    kx::FormatTextV(text, sizeof text, format, args);
     va_end(args);
     ::SetWindowTextA(m_hText, text);
 }
