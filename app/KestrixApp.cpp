@@ -4,6 +4,7 @@
 #include "Handles.h"
 #include "MainFrame.h"
 #include "OptionsDialog.h"
+#include "RegistryTree.h"
 #include "Settings.h"
 #include "resource.h"
 
@@ -110,7 +111,8 @@ void CKestrixApp::Uninstall(CSystemTray& tray)
                       "uninstall Kestrix.");
         return;
     }
-    ::RegDeleteKeyA(maker.Get(), "Kestrix");
+    // The settings key with all it holds, on NT as on 9x.
+    kx::DeleteKeyTree(maker.Get(), "Kestrix");
     maker.Reset();
     ::ShellExecuteA(nullptr, "open", Regsvr32Path().c_str(), " quarrion.dll /u /s", nullptr, SW_SHOWDEFAULT);
     AppMessageBox("Kestrix has been successfully uninstalled!");

@@ -3,10 +3,15 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
 set(KX_TRIPLE i686-w64-mingw32)
-# The posix thread model gives std::mutex (GoogleTest needs it); -static
-# links its small runtime in, so nothing extra ships.
-set(CMAKE_C_COMPILER   ${KX_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KX_TRIPLE}-g++-posix)
+# Test programs use the posix thread model: it gives std::mutex, which
+# GoogleTest needs. Its runtime imports functions that Windows 95 lacks, so
+# the shipped binaries are built with the win32 model instead
+# (i686-w64-mingw32-win32.cmake sets KX_THREAD_MODEL before including this).
+if(NOT KX_THREAD_MODEL)
+  set(KX_THREAD_MODEL posix)
+endif()
+set(CMAKE_C_COMPILER   ${KX_TRIPLE}-gcc-${KX_THREAD_MODEL})
+set(CMAKE_CXX_COMPILER ${KX_TRIPLE}-g++-${KX_THREAD_MODEL})
 set(CMAKE_RC_COMPILER  ${KX_TRIPLE}-windres)
 set(KX_WIDL            ${KX_TRIPLE}-widl)
 

@@ -1,32 +1,32 @@
 #!/usr/bin/env python3
-"""Makes the distribution: dist/Kestrix-2.01/ with Kestrix.exe, quarrion.dll
-and readme.txt (Windows line endings), and dist/Kestrix-2.01.zip holding
-exactly those three files.
+"""Makes the distribution: OUT_DIR/Kestrix-VERSION/ with Kestrix.exe,
+quarrion.dll, regsvr32.exe and readme.txt (Windows line endings), and
+OUT_DIR/Kestrix-VERSION.zip holding exactly those four files.
 
-    make_dist.py OUT_DIR Kestrix.exe quarrion.dll readme.txt
+    make_dist.py OUT_DIR VERSION Kestrix.exe quarrion.dll regsvr32.exe readme.txt
 """
 import os
 import shutil
 import sys
 import zipfile
 
-NAME = "Kestrix-2.01"
-
 
 def main():
-    out, exe, dll, readme = sys.argv[1:5]
-    folder = os.path.join(out, NAME)
+    out, version, exe, dll, regsvr32, readme = sys.argv[1:7]
+    name = "Kestrix-" + version
+    folder = os.path.join(out, name)
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    shutil.copy(exe, os.path.join(folder, "Kestrix.exe"))
-    shutil.copy(dll, os.path.join(folder, "quarrion.dll"))
+    files = {"Kestrix.exe": exe, "quarrion.dll": dll, "regsvr32.exe": regsvr32}
+    for target, source in files.items():
+        shutil.copy(source, os.path.join(folder, target))
     text = open(readme, encoding="ascii").read().replace("\r\n", "\n").replace("\n", "\r\n")
     with open(os.path.join(folder, "readme.txt"), "w", encoding="ascii", newline="") as f:
         f.write(text)
-    archive = os.path.join(out, NAME + ".zip")
-    with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
-        for name in ("Kestrix.exe", "quarrion.dll", "readme.txt"):
-            z.write(os.path.join(folder, name), name)
+    archive = os.path.join(out, name + ".zip")
+    with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+        for target in list(files) + ["readme.txt"]:
+            z.write(os.path.join(folder, target), target)
     return 0
 
 

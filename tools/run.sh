@@ -38,7 +38,7 @@ if [ "$reset" = 1 ]; then
 fi
 say "preparing Windows (a 32-bit Wine prefix in $WINEPREFIX)"
 kx_prepare_prefix
-kx_install_dist "$root/dist/Kestrix-2.01"
+kx_install_dist "$root/build/dist/Kestrix-2.01"
 
 headless=0
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then

@@ -13,7 +13,7 @@ source "$root/tools/wine-env.sh"
 KX_TOOLS="$root/build/bin"
 
 kx_prepare_prefix
-kx_install_dist "$root/dist/Kestrix-2.01"
+kx_install_dist "$root/build/dist/Kestrix-2.01"
 unset DISPLAY
 kx_ensure_display
 wineserver -p

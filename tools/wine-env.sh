@@ -19,12 +19,11 @@ kx_prepare_prefix() {
     wineserver -w
 }
 
-# Copies Kestrix.exe, quarrion.dll and readme.txt from $1 into the prefix,
-# with the prefix's own regsvr32.exe beside them, as the program expects.
+# Copies the distribution folder $1 (Kestrix.exe, quarrion.dll, its own
+# regsvr32.exe and readme.txt) into the prefix.
 kx_install_dist() {
     mkdir -p "$KX_INSTALL"
     cp "$1"/* "$KX_INSTALL/"
-    cp "$WINEPREFIX/drive_c/windows/system32/regsvr32.exe" "$KX_INSTALL/"
 }
 
 # A display: the user's, else an Xvfb of our own (its number in KX_XVFB).

@@ -1,6 +1,7 @@
 #include "Registrar.h"
 
 #include "Handles.h"
+#include "RegistryTree.h"
 
 namespace {
 
@@ -13,25 +14,9 @@ HKEY RootKey(const std::string& name)
     return nullptr;
 }
 
-// Deletes a key with everything under it.
-LONG DeleteTree(HKEY parent, const std::string& name)
-{
-    kx::RegKey key;
-    LONG rc = ::RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, key.Put());
-    if (rc != ERROR_SUCCESS) return rc;
-    for (;;) {
-        char sub[256];
-        DWORD length = sizeof sub;
-        if (::RegEnumKeyExA(key.Get(), 0, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        if (DeleteTree(key.Get(), sub) != ERROR_SUCCESS) break;
-    }
-    key.Reset();
-    return ::RegDeleteKeyA(parent, name.c_str());
-}
-
 LONG WriteKey(HKEY parent, const RegistrarKey& k)
 {
-    if (k.forceRemove) DeleteTree(parent, k.name);
+    if (k.forceRemove) kx::DeleteKeyTree(parent, k.name);
     kx::RegKey key;
     LONG rc = ::RegOpenKeyExA(parent, k.name.c_str(), 0, KEY_READ | KEY_WRITE, key.Put());
     if (rc != ERROR_SUCCESS) rc = ::RegOpenKeyExA(parent, k.name.c_str(), 0, KEY_READ, key.Put());

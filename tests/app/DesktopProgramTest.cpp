@@ -87,9 +87,7 @@ protected:
         ::GetTempPathA(MAX_PATH, temp);
         ::CreateDirectoryA((std::string(temp) + "kxtests").c_str(), nullptr);
         ::CreateDirectoryA(Folder().c_str(), nullptr);
-        for (const char* file : {"Kestrix.exe", "quarrion.dll"})
-            ::CopyFileA(HelperPath(file).c_str(), (Folder() + "\\" + file).c_str(), FALSE);
-        ::CopyFileA((SystemDirectory() + "\\regsvr32.exe").c_str(), (Folder() + "\\regsvr32.exe").c_str(), FALSE);
+        ASSERT_TRUE(CopyDistribution(Folder()));
     }
     void SetUp() override
     {
@@ -279,6 +277,12 @@ TEST_F(DesktopProgramTest, TimedScanningRescansAfterEachPass)
 TEST_F(DesktopProgramTest, UninstallDeletesTheSettingsKeyUnregistersAndEndsWith65535)
 {
     StoreSettings(0, 0, 0, 3, 0);
+    {
+        // A subkey: Windows NT's RegDeleteKey alone would leave the key.
+        kx::RegKey extra;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kSettingsKey) + "\\Added").c_str(),
+                                                   0, nullptr, 0, KEY_ALL_ACCESS, nullptr, extra.Put(), nullptr));
+    }
     Start();
     HWND frame = Frame();
     ASSERT_NE(nullptr, frame);

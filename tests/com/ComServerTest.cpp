@@ -87,16 +87,14 @@ protected:
     static void SetUpTestSuite()
     {
         ::CoInitialize(nullptr);
-        // The DLL and a copy of the system's regsvr32 in one folder, as the
-        // desktop program keeps them. The folder is left in place: the DLL
+        // The unzipped distribution: the DLL beside its own regsvr32. The folder is left in place: the DLL
         // stays loaded in this process.
         char temp[MAX_PATH];
         ::GetTempPathA(MAX_PATH, temp);
         s_folder = std::string(temp) + "kxtests\\com server";
         ::CreateDirectoryA((std::string(temp) + "kxtests").c_str(), nullptr);
         ::CreateDirectoryA(s_folder.c_str(), nullptr);
-        ::CopyFileA(HelperPath("quarrion.dll").c_str(), (s_folder + "\\quarrion.dll").c_str(), FALSE);
-        ::CopyFileA((SystemDirectory() + "\\regsvr32.exe").c_str(), (s_folder + "\\regsvr32.exe").c_str(), FALSE);
+        ASSERT_TRUE(CopyDistribution(s_folder));
     }
     static void TearDownTestSuite() { ::CoUninitialize(); }
 

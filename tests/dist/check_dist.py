@@ -1,24 +1,26 @@
 #!/usr/bin/env python3
-"""Checks the distribution: the zip holds exactly the three files, and
+"""Checks the distribution: the zip holds exactly the four files, and
 readme.txt gives the help that the program's own messages send users to."""
 import sys
 import zipfile
 
-dist = sys.argv[1]
+dist, VERSION = sys.argv[1:3]
 failures = []
 
-with zipfile.ZipFile(f"{dist}/Kestrix-2.01.zip") as z:
+with zipfile.ZipFile(f"{dist}/Kestrix-{VERSION}.zip") as z:
     names = sorted(z.namelist())
-if names != ["Kestrix.exe", "quarrion.dll", "readme.txt"]:
+if names != ["Kestrix.exe", "quarrion.dll", "readme.txt", "regsvr32.exe"]:
     failures.append(f"zip holds {names}")
 
-readme = open(f"{dist}/Kestrix-2.01/readme.txt", "rb").read().decode("ascii")
+readme = open(f"{dist}/Kestrix-{VERSION}/readme.txt", "rb").read().decode("ascii")
 if "\n" in readme.replace("\r\n", ""):
     failures.append("readme.txt has bare line feeds")
 promised = {
     # "Kestrix could not register the scan engine. Please see the file 'readme.txt'..."
     "registration error heading": "Kestrix could not register the scan engine",
-    "copy regsvr32": "Copy regsvr32.exe",
+    "regsvr32 shipped": "regsvr32.exe   the registration program",
+    "one folder": "Unzip all four files into one folder",
+    "early Windows 95 runtime": "msvcrt.dll",
     "run from the folder": "Start Kestrix.exe from the Kestrix folder",
     "manual registration": "regsvr32 quarrion.dll",
     # "UnInstallation Failed. Please see the readme file ... how to manually uninstall Kestrix."

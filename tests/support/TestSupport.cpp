@@ -52,6 +52,26 @@ std::string SystemDirectory()
     return std::string(path, n);
 }
 
+std::string DistributionFolder()
+{
+    return ExeDir() + "\\..\\dist\\" KX_DIST_NAME;
+}
+
+bool CopyDistribution(const std::string& folder)
+{
+    WIN32_FIND_DATAA data;
+    kx::FindHandle find(::FindFirstFileA((DistributionFolder() + "\\*").c_str(), &data));
+    if (!find) return false;
+    int copied = 0;
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        std::string from = DistributionFolder() + "\\" + data.cFileName;
+        if (!::CopyFileA(from.c_str(), (folder + "\\" + data.cFileName).c_str(), FALSE)) return false;
+        ++copied;
+    } while (::FindNextFileA(find.Get(), &data));
+    return copied > 0;
+}
+
 namespace {
 
 void RemoveTree(const std::string& dir)

@@ -19,6 +19,12 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 std::string SystemDirectory();
 
+// The unzipped distribution the build made (Kestrix.exe, quarrion.dll, its
+// regsvr32.exe, readme.txt), and a copy of its files into a folder, as a user
+// unzips it. False when a file could not be copied or none was found.
+std::string DistributionFolder();
+bool CopyDistribution(const std::string& folder);
+
 // A fresh, empty folder under the temp directory, removed with its contents
 // on destruction.
 class ScratchDir {

@@ -17,6 +17,8 @@ bin="$root/build/bin"
 command -v yara >/dev/null && command -v clamscan >/dev/null ||
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq yara clamav >/dev/null
 mkdir -p "$out"
+# The engine writes Kestrix.log into the current folder: keep it in the build tree.
+cd "$out"
 
 export WINEPREFIX="$out/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineserver -k 2>/dev/null || true
@@ -97,7 +99,7 @@ echo
 echo "## Memory"
 echo
 mkdir -p "$WINEPREFIX/drive_c/Kestrix"
-cp "$bin/Kestrix.exe" "$bin/quarrion.dll" "$WINEPREFIX/drive_c/windows/system32/regsvr32.exe" "$WINEPREFIX/drive_c/Kestrix/"
+cp "$root/build/dist/Kestrix-2.01/"* "$WINEPREFIX/drive_c/Kestrix/"
 (cd "$WINEPREFIX/drive_c/Kestrix" && wine regsvr32.exe quarrion.dll /s)
 echo "The engine, 100 silent passes on one object and 100 create/Init/release cycles through COM (working set in KiB):"
 echo
