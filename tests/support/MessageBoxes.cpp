@@ -49,16 +49,20 @@ HWND FindVisibleBox(const std::string& caption)
     return s.found;
 }
 
-ShownBox ReadAndPress(HWND hWnd, const std::string& caption, int button)
+ShownBox ReadBox(HWND hWnd, const std::string& caption)
 {
     ShownBox box;
     box.caption = caption;
     ::EnumChildWindows(hWnd, ReadChild, reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
+void Press(HWND hWnd, int button)
+{
     HWND control = ::GetDlgItem(hWnd, button);
     ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
     // Wait until it is gone, so the next search does not find it again.
     for (int i = 0; i < 500 && ::IsWindow(hWnd) && ::IsWindowVisible(hWnd); ++i) ::Sleep(20);
-    return box;
 }
 
 } // namespace
@@ -69,7 +73,8 @@ bool AnswerMessageBox(const std::string& caption, ShownBox& box, int button, DWO
     while (::GetTickCount() - start < timeoutMs) {
         if (HWND hWnd = FindVisibleBox(caption)) {
             ::Sleep(100);   // let it finish initialising
-            box = ReadAndPress(hWnd, caption, button);
+            box = ReadBox(hWnd, caption);
+            Press(hWnd, button);
             return true;
         }
         ::Sleep(50);
@@ -106,10 +111,13 @@ DWORD WINAPI BoxAnswerer::Run(void* param)
     while (!self->m_stop) {
         if (HWND hWnd = FindVisibleBox(self->m_caption)) {
             ::Sleep(100);
-            ShownBox box = ReadAndPress(hWnd, self->m_caption, IDOK);
+            // Recorded before it is answered: whoever waits for the modal call
+            // to return then finds the box among Boxes().
+            ShownBox box = ReadBox(hWnd, self->m_caption);
             ::EnterCriticalSection(&self->m_lock);
             self->m_boxes.push_back(box);
             ::LeaveCriticalSection(&self->m_lock);
+            Press(hWnd, IDOK);
         }
         ::Sleep(30);
     }
