@@ -78,18 +78,60 @@ if [ -f "$state/display" ] && [ -e "/tmp/.X11-unix/X$(cat "$state/display")" ]; 
 else
     unset DISPLAY
 fi
-appdefaults=
-if [ -n "${KX_WINDOWS_VERSION:-}" ]; then
-    appdefaults="HKCU\\Software\\Wine\\AppDefaults\\$(basename "$1")"
-    wine reg add "$appdefaults" /v Version /d "$KX_WINDOWS_VERSION" /f >/dev/null 2>&1
+# A Windows personality applies to the test program and to the programs it
+# starts (the desktop program, the registration program, cscript); it is
+# taken away again however the run ends, so no later run inherits it.
+personality_programs() { echo "$(basename "$1")" Kestrix.exe regsvr32.exe cscript.exe; }
+set_personality() {   # version program... (no version: remove)
+    local version=$1 reg p
+    shift
+    reg=$(mktemp --suffix=.reg)
+    printf 'REGEDIT4\r\n\r\n' > "$reg"
+    for p in "$@"; do
+        if [ -n "$version" ]; then
+            printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' "$p" "$version"
+        else
+            printf '[-HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n\r\n' "$p"
+        fi >> "$reg"
+    done
+    wine regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
+    rm -f "$reg"
+}
+
+# A run killed outright (CTest's timeout) cannot clean up: it leaves a note,
+# and the next run of any program takes the personality away first.
+mark="$state/personality"
+if [ -f "$mark" ]; then
+    set_personality "" $(cat "$mark")
+    rm -f "$mark"
 fi
 
 # Wine's own services outlive the program and inherit its output; they must
 # not hold CTest's pipe open, so the output goes through a file.
 out=$(mktemp)
-trap 'rm -f "$out"' EXIT
-wine "$@" </dev/null >"$out" 2>&1
+programs=
+child=
+cleanup() {
+    [ -n "$child" ] && kill "$child" 2>/dev/null
+    if [ -n "$programs" ]; then
+        set_personality "" $programs
+        rm -f "$mark"
+    fi
+    rm -f "$out"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+if [ -n "${KX_WINDOWS_VERSION:-}" ]; then
+    programs=$(personality_programs "$1")
+    mkdir -p "$state"
+    echo "$programs" > "$mark"
+    set_personality "$KX_WINDOWS_VERSION" $programs
+fi
+# In the background, so that a signal reaches the trap at once.
+wine "$@" </dev/null >"$out" 2>&1 &
+child=$!
+wait "$child"
 rc=$?
-[ -n "$appdefaults" ] && wine reg delete "$appdefaults" /f >/dev/null 2>&1
+child=
 cat "$out"
 exit $rc
