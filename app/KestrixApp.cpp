@@ -19,11 +19,14 @@ namespace {
 
 const DWORD kInstalled = 1;
 
+// The registration program in the current folder; empty when the folder is
+// unknown (never one at the root of the drive).
 std::string Regsvr32Path()
 {
     char dir[MAX_PATH] = {};
     DWORD n = ::GetCurrentDirectoryA(MAX_PATH, dir);
-    return std::string(dir, n < MAX_PATH ? n : 0) + "\\regsvr32.exe";
+    if (n == 0 || n >= MAX_PATH) return std::string();
+    return std::string(dir, n) + "\\regsvr32.exe";
 }
 
 } // namespace
@@ -76,6 +79,7 @@ bool CKestrixApp::InitInstance()
 bool CKestrixApp::RegisterEngine(HKEY settingsKey)
 {
     std::string program = Regsvr32Path();
+    if (program.empty()) return false;
     char commandLine[MAX_PATH] = " quarrion.dll /s";
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -105,7 +109,9 @@ bool CKestrixApp::RegisterEngine(HKEY settingsKey)
 void CKestrixApp::Uninstall(CSystemTray& tray)
 {
     kx::RegKey maker;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMakerKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+    const std::string regsvr32 = Regsvr32Path();
+    if (regsvr32.empty() ||
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMakerKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                           nullptr, maker.Put(), nullptr) != ERROR_SUCCESS) {
         AppMessageBox("UnInstallation Failed. Please see the readme file for information on how to manually "
                       "uninstall Kestrix.");
@@ -114,7 +120,7 @@ void CKestrixApp::Uninstall(CSystemTray& tray)
     // The settings key with all it holds, on NT as on 9x.
     kx::DeleteKeyTree(maker.Get(), "Kestrix");
     maker.Reset();
-    ::ShellExecuteA(nullptr, "open", Regsvr32Path().c_str(), " quarrion.dll /u /s", nullptr, SW_SHOWDEFAULT);
+    ::ShellExecuteA(nullptr, "open", regsvr32.c_str(), " quarrion.dll /u /s", nullptr, SW_SHOWDEFAULT);
     AppMessageBox("Kestrix has been successfully uninstalled!");
     g_bUninstalled = true;
     tray.DeleteTrayIcon();

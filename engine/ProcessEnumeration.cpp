@@ -43,6 +43,9 @@ std::string CScanEngine::ImagePathOf(const PROCESSENTRY32& entry) const
 {
     std::string name(entry.szExeFile);
     if (name.find('\\') != std::string::npos) return name;
+    // The idle process has no image; a module snapshot of "process 0" would
+    // be one of the calling process.
+    if (entry.th32ProcessID == 0) return name;
 
     if (m_pfnQueryFullProcessImageName) {
         kx::KernelHandle process(::OpenProcess(kProcessQueryLimitedInformation, FALSE, entry.th32ProcessID));
@@ -76,8 +79,13 @@ bool CScanEngine::SnapshotProcesses()
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = m_pfnProcess32First(snapshot.Get(), &entry); more;
-         more = m_pfnProcess32Next(snapshot.Get(), &entry))
-        m_pProcessList->Append(ImagePathOf(entry));
+         more = m_pfnProcess32Next(snapshot.Get(), &entry)) {
+        // A bare name that the system would not resolve (NT's idle and System
+        // processes, protected ones, another user's) names no file we could
+        // read: opened as it stands it would be a file of the current folder.
+        std::string path = ImagePathOf(entry);
+        if (path.find('\\') != std::string::npos) m_pProcessList->Append(path);
+    }
     snapshot.Reset();
 
     m_pCandidateList->Copy(*m_pProcessList);
@@ -101,7 +109,7 @@ DWORD CScanEngine::FindProcessId(std::string imagePath)
     for (BOOL more = m_pfnProcess32First(snapshot.Get(), &entry); more;
          more = m_pfnProcess32Next(snapshot.Get(), &entry)) {
         bool bare = strchr(entry.szExeFile, '\\') == nullptr;
-        if (bare && !EqualsNoCase(entry.szExeFile, fileName)) continue;
+        if (bare && (entry.th32ProcessID == 0 || !EqualsNoCase(entry.szExeFile, fileName))) continue;
         if (EqualsNoCase(ImagePathOf(entry), imagePath)) return entry.th32ProcessID;
     }
     return kNotRunning;

@@ -38,6 +38,8 @@ bool CRegistryKey::EnumValue(DWORD index, Value& v) const
 std::string MakeFullPath(const std::string& systemDirWithSlash, const std::string& data)
 {
     if (data.find('\\') != std::string::npos) return data;
+    // No system directory known: a bare name names no file we could find.
+    if (systemDirWithSlash.empty()) return std::string();
     std::string joined = systemDirWithSlash + data;
     return joined.size() < MAX_PATH ? joined : std::string();
 }
@@ -45,7 +47,8 @@ std::string MakeFullPath(const std::string& systemDirWithSlash, const std::strin
 LONG CRegistryKey::ForEachValuePath(HKEY hRoot, const std::string& strPath, CStringList& out,
                                     const std::function<void(const Value&, const std::string&)>& onValue)
 {
-    std::string systemDir = SystemDirectoryPath() + "\\";
+    std::string systemDir = SystemDirectoryPath();
+    if (!systemDir.empty()) systemDir += "\\";
     LONG rc = Open(hRoot, strPath);
     if (rc != ERROR_SUCCESS) return rc;   // the output list stays as it was
     out.RemoveAll();

@@ -41,6 +41,14 @@ HRESULT CScanEngine::Remove(LONG* pVal)
         if (pVal) *pVal = 0;
         return S_FALSE;
     };
+    // Only what a detection pass that found the trojan left is removed, and
+    // only once: without one the lists hold RunServices data and every
+    // running image, which are nobody's to delete.
+    if (!m_bDetected) {
+        Log("\nNothing removed: no detection pass on this object found the Duskwire server.\n");
+        return fail();
+    }
+    m_bDetected = false;
     const int n = m_pProcessList->GetCount();
     Log("\n\t     -------------------- Removal Phase ----------------------\n");
 
@@ -90,11 +98,13 @@ bool CScanEngine::RemoveRegistryEntries()
 
 bool CScanEngine::QuarantineFiles()
 {
-    std::string dir = CurrentDirectory() + "\\" + kQuarantineDirName;
+    // An unknown current directory must not become the root of the drive.
+    const std::string current = CurrentDirectory();
+    std::string dir = current + "\\" + kQuarantineDirName;
     WIN32_FIND_DATAA found;
-    bool exists = kx::FindHandle(::FindFirstFileA(dir.c_str(), &found)).Valid();
+    bool exists = !current.empty() && kx::FindHandle(::FindFirstFileA(dir.c_str(), &found)).Valid();
     dir += "\\";
-    if (!exists && !::CreateDirectoryA(dir.c_str(), nullptr)) {
+    if (current.empty() || (!exists && !::CreateDirectoryA(dir.c_str(), nullptr))) {
         EngineMessageBox("Error creating trojan-depository directory. See log for details.", MB_OK);
         Log("Error creating ");
         Log(dir);
@@ -111,7 +121,11 @@ bool CScanEngine::QuarantineFiles()
                 " in the Duskwire server configuration data is not a plain file name. File not moved.\n");
             continue;
         }
-        if (path.find(":\\") == std::string::npos) PrefixSystemDirectory(path);
+        if (path.find(":\\") == std::string::npos && !PrefixSystemDirectory(path)) {
+            Log("Removal halted: Error renaming ");
+            Log(path + " . File rename phase incomplete.");
+            return false;
+        }
         size_t slash = path.find_last_of('\\');
         std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
         if (!CanQuarantine(path)) continue;
@@ -156,7 +170,10 @@ bool CScanEngine::CanQuarantine(const std::string& path)
     return file.Valid();
 }
 
-void CScanEngine::PrefixSystemDirectory(std::string& path)
+bool CScanEngine::PrefixSystemDirectory(std::string& path)
 {
-    path = SystemDirectoryPath() + "\\" + path;
+    std::string system = SystemDirectoryPath();
+    if (system.empty()) return false;   // never the root of the drive
+    path = system + "\\" + path;
+    return true;
 }

@@ -26,56 +26,89 @@ CScanEngine::~CScanEngine()
     m_pCandidateList.reset();
 }
 
-namespace {
-
-// A failure inside a pass never leaves the interface call.
-template <typename Pass>
-HRESULT Guarded(Pass pass)
+void CScanEngine::LogFailure(const char* operation, bool outOfMemory)
 {
     try {
-        return pass();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
+        Log(std::string("ENGINE ERROR: ") + operation +
+            (outOfMemory ? " stopped: out of memory.\n" : " stopped: internal error.\n"));
+    } catch (...) {   // nothing more can be said
     }
 }
 
-} // namespace
+template <typename Operation>
+HRESULT CScanEngine::Guarded(const char* name, LONG* pVal, HRESULT failed, Operation operation)
+{
+    try {
+        return operation();
+    } catch (const std::bad_alloc&) {
+        LogFailure(name, true);
+    } catch (...) {
+        LogFailure(name, false);
+    }
+    if (pVal) *pVal = 0;
+    return failed;
+}
+
+template <typename Pass>
+HRESULT CScanEngine::RunPass(const char* name, LONG* pVal, HRESULT failed, Pass pass)
+{
+    // A call that arrives while a pass runs (through the progress window's
+    // message pump) would refill the lists the pass is working through.
+    if (m_bInPass) {
+        if (pVal) *pVal = 0;
+        return failed;
+    }
+    // The object keeps itself alive until its pass is over, whatever the
+    // caller releases meanwhile. (An object outside COM, count 0, is the
+    // caller's to destroy.)
+    const bool counted = m_cRef > 0;
+    if (counted) AddRef();
+    m_bInPass = true;
+    HRESULT hr = Guarded(name, pVal, failed, pass);
+    m_bInPass = false;
+    if (counted) Release();
+    return hr;
+}
 
 HRESULT CScanEngine::DetectDW(LONG* pVal)
 {
-    return Guarded([&] { return Detect(pVal); });
+    return RunPass("DetectDW", pVal, S_OK, [&] { return Detect(pVal); });
 }
 
 HRESULT CScanEngine::RemoveDW(LONG* pVal)
 {
-    return Guarded([&] { return Remove(pVal); });
+    return RunPass("RemoveDW", pVal, S_FALSE, [&] { return Remove(pVal); });
 }
 
 HRESULT CScanEngine::get_RegistryList(VARIANT* pVal)
 {
-    return StringListToVariant(*m_pRegistryList, pVal);
+    return Guarded("RegistryList", nullptr, E_OUTOFMEMORY, [&] { return StringListToVariant(*m_pRegistryList, pVal); });
 }
 
 HRESULT CScanEngine::get_ProcessList(VARIANT* pVal)
 {
-    return StringListToVariant(*m_pProcessList, pVal);
+    return Guarded("ProcessList", nullptr, E_OUTOFMEMORY, [&] { return StringListToVariant(*m_pProcessList, pVal); });
 }
 
 HRESULT CScanEngine::Init(LONG bLog, LONG bSilent, LONG* pVal)
 {
-    // Kestrix.log is opened for exclusive use, so an earlier log object must
-    // finish its section (footer, close) before the new one can open the file.
-    if (m_pLog) {
-        m_pLog->Close();
-        m_pLog.reset();
+    if (m_bInPass) {   // the running pass keeps its log
+        if (pVal) *pVal = 0;
+        return S_OK;
     }
-    m_pLog.reset(new CScanLog);
-    m_pLog->Start(bLog != 0);
-    m_bSilent = bSilent != 0;
-    if (pVal) *pVal = 1;
-    return S_OK;
+    return Guarded("Init", pVal, S_OK, [&] {
+        // Kestrix.log is opened for exclusive use, so an earlier log object must
+        // finish its section (footer, close) before the new one can open the file.
+        if (m_pLog) {
+            m_pLog->Close();
+            m_pLog.reset();
+        }
+        m_pLog.reset(new CScanLog);
+        m_pLog->Start(bLog != 0);
+        m_bSilent = bSilent != 0;
+        if (pVal) *pVal = 1;
+        return S_OK;
+    });
 }
 
 HRESULT CScanEngine::put_Logging(LONG newVal)

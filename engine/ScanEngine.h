@@ -60,7 +60,8 @@ public:
     bool RemoveRegistryEntries();
     bool QuarantineFiles();
     static bool CanQuarantine(const std::string& path);
-    static void PrefixSystemDirectory(std::string& path);
+    // False, and path unchanged, when the system directory is unknown.
+    static bool PrefixSystemDirectory(std::string& path);
 
     static const int kConfigSlots = 10;
     static const char* const kRunServicesPath;
@@ -83,6 +84,16 @@ protected:
     HRESULT Detect(LONG* pVal);
     HRESULT Remove(LONG* pVal);
 
+    // Runs an operation so that no exception leaves it: one log line, the out
+    // value 0 and the HRESULT failed instead.
+    template <typename Operation>
+    HRESULT Guarded(const char* name, LONG* pVal, HRESULT failed, Operation operation);
+    // The same for a pass, which also holds the object alive and turns away
+    // a call that re-enters it.
+    template <typename Pass>
+    HRESULT RunPass(const char* name, LONG* pVal, HRESULT failed, Pass pass);
+    void LogFailure(const char* operation, bool outOfMemory);
+
     // Whether the file carries the signature at its offset; a file that cannot
     // be opened is logged and counts as not matching. buffer holds
     // kSignatureResourceSize bytes.
@@ -98,6 +109,7 @@ protected:
     std::unique_ptr<CScanLog> m_pLog;
     std::unique_ptr<CStringList> m_pCandidateList;
     bool m_bSilent = false;
+    bool m_bInPass = false;   // DetectDW or RemoveDW is running
     bool m_bDetected = false;
     bool m_bConfigScan = false;
     int m_nConfigCount = 0;

@@ -91,10 +91,13 @@ bool CScanEngine::ScanRunningImages()
         for (const std::string& entry : m_pCandidateList->Items()) m_pProcessList->Append(entry);
         if (m_nConfigCount > 0) m_bConfigScan = true;
     } else {
-        // Only the last carrier's configuration is read.
-        m_nConfigCount += 1;
+        // Only the last carrier's configuration is read; with no carrier
+        // there is none, and no record to read later.
         m_pProcessList->Copy(*m_pCandidateList);
-        m_bConfigScan = true;
+        if (found) {
+            m_nConfigCount += 1;
+            m_bConfigScan = true;
+        }
     }
     if (found) m_bDetected = true;
     return found;

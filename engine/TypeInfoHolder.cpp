@@ -2,15 +2,9 @@
 
 #include "ScanEngine_h.h"
 
-CTypeInfoHolder::CTypeInfoHolder()
-{
-    ::InitializeCriticalSection(&m_lock);
-}
-
 CTypeInfoHolder::~CTypeInfoHolder()
 {
     Clear();
-    ::DeleteCriticalSection(&m_lock);
 }
 
 CTypeInfoHolder& CTypeInfoHolder::ForScanEngine()
@@ -21,17 +15,33 @@ CTypeInfoHolder& CTypeInfoHolder::ForScanEngine()
 
 void CTypeInfoHolder::Clear()
 {
-    ::EnterCriticalSection(&m_lock);
+    kx::Lock lock(m_lock);
     m_pTypeInfo.Reset();
     m_names.clear();
-    ::LeaveCriticalSection(&m_lock);
+}
+
+void CTypeInfoHolder::Abandon()
+{
+    kx::Lock lock(m_lock);
+    m_pTypeInfo.Detach();
 }
 
 HRESULT CTypeInfoHolder::EnsureLoaded(LCID lcid)
 {
-    ::EnterCriticalSection(&m_lock);
+    kx::Lock lock(m_lock);
+    if (m_pTypeInfo) return S_OK;
+    try {
+        return Load(lcid);
+    } catch (...) {   // the name cache could not grow: try again next time
+        m_names.clear();
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT CTypeInfoHolder::Load(LCID lcid)
+{
     HRESULT hr = S_OK;
-    if (!m_pTypeInfo) {
+    {
         kx::ComPtr<ITypeLib> library;
         hr = ::LoadRegTypeLib(LIBID_KESTRIXSCANENGINELib, 1, 0, lcid, library.Put());
         kx::ComPtr<ITypeInfo> info;
@@ -58,7 +68,6 @@ HRESULT CTypeInfoHolder::EnsureLoaded(LCID lcid)
             m_pTypeInfo = std::move(info);
         }
     }
-    ::LeaveCriticalSection(&m_lock);
     return hr;
 }
 

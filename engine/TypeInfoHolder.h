@@ -3,6 +3,7 @@
 // registered type library; a failed load is tried again on the next call.
 #pragma once
 
+#include "CriticalSection.h"
 #include "Handles.h"
 
 #include <windows.h>
@@ -13,7 +14,7 @@
 
 class CTypeInfoHolder {
 public:
-    CTypeInfoHolder();
+    CTypeInfoHolder() = default;
     ~CTypeInfoHolder();
     CTypeInfoHolder(const CTypeInfoHolder&) = delete;
     CTypeInfoHolder& operator=(const CTypeInfoHolder&) = delete;
@@ -24,18 +25,22 @@ public:
                    EXCEPINFO* excepInfo, UINT* argErr);
     // Drops the type information and the name cache (at unload).
     void Clear();
+    // Lets go of the type information without releasing it: at process exit,
+    // when oleaut32 may be gone already.
+    void Abandon();
 
     static CTypeInfoHolder& ForScanEngine();
 
 private:
     HRESULT EnsureLoaded(LCID lcid);
+    HRESULT Load(LCID lcid);   // under the lock; may throw
 
     struct CachedName {
         std::wstring name;
         DISPID dispid;
     };
 
-    CRITICAL_SECTION m_lock;
+    kx::CriticalSection m_lock;
     kx::ComPtr<ITypeInfo> m_pTypeInfo;
     std::vector<CachedName> m_names;
 };

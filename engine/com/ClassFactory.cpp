@@ -5,16 +5,6 @@
 
 #include <new>
 
-CScanEngineFactory::CScanEngineFactory()
-{
-    ::InitializeCriticalSection(&m_lock);
-}
-
-CScanEngineFactory::~CScanEngineFactory()
-{
-    ::DeleteCriticalSection(&m_lock);
-}
-
 STDMETHODIMP CScanEngineFactory::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv) return E_POINTER;
@@ -29,19 +19,23 @@ STDMETHODIMP CScanEngineFactory::QueryInterface(REFIID riid, void** ppv)
 
 STDMETHODIMP_(ULONG) CScanEngineFactory::AddRef()
 {
-    ::EnterCriticalSection(&m_lock);
-    LONG count = ::InterlockedIncrement(&m_cRef);
-    if (count == 2) LockServerModule();   // the first reference from outside
-    ::LeaveCriticalSection(&m_lock);
+    LONG count;
+    {
+        kx::Lock lock(m_lock);
+        count = ::InterlockedIncrement(&m_cRef);
+        if (count == 2) LockServerModule();   // the first reference from outside
+    }
     return static_cast<ULONG>(count);
 }
 
 STDMETHODIMP_(ULONG) CScanEngineFactory::Release()
 {
-    ::EnterCriticalSection(&m_lock);
-    LONG count = ::InterlockedDecrement(&m_cRef);
-    if (count == 1) UnlockServerModule();   // only the module's reference is left
-    ::LeaveCriticalSection(&m_lock);
+    LONG count;
+    {
+        kx::Lock lock(m_lock);
+        count = ::InterlockedDecrement(&m_cRef);
+        if (count == 1) UnlockServerModule();   // only the module's reference is left
+    }
     if (count == 0) delete this;
     return static_cast<ULONG>(count);
 }

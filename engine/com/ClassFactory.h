@@ -2,13 +2,15 @@
 // anybody outside holds it too, it holds one server lock (never more).
 #pragma once
 
+#include "CriticalSection.h"
+
 #include <windows.h>
 #include <unknwn.h>
 
 class CScanEngineFactory : public IClassFactory {
 public:
-    CScanEngineFactory();
-    virtual ~CScanEngineFactory();
+    CScanEngineFactory() = default;
+    virtual ~CScanEngineFactory() = default;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;
@@ -17,6 +19,6 @@ public:
     STDMETHODIMP LockServer(BOOL fLock) override;
 
 private:
-    CRITICAL_SECTION m_lock;
+    kx::CriticalSection m_lock;
     LONG m_cRef = 1;   // the module's reference
 };

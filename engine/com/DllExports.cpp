@@ -2,6 +2,7 @@
 // and self-registration (registry script and type library).
 #include "Application.h"
 #include "ClassFactory.h"
+#include "CriticalSection.h"
 #include "EngineModule.h"
 #include "Registrar.h"
 #include "ScanEngine_h.h"
@@ -12,6 +13,7 @@
 #include <commctrl.h>
 #include <oleauto.h>
 
+#include <new>
 #include <string>
 
 namespace {
@@ -22,7 +24,7 @@ const int kRegistryScriptId = 102;
 // through it.
 kx::CApplication g_engineApp;
 
-CRITICAL_SECTION g_classObjectLock;
+kx::CriticalSection g_classObjectLock;
 CScanEngineFactory* g_pClassObject = nullptr;   // the module's reference
 
 std::string ModulePath()
@@ -95,17 +97,19 @@ HRESULT RegisterTypeLibrary()
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(hInstance);
         ::InitCommonControls();   // the progress bar class; every comctl32 has it
-        ::InitializeCriticalSection(&g_classObjectLock);
-    } else if (reason == DLL_PROCESS_DETACH) {
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded by FreeLibrary. At process exit (reserved set) other
+        // modules may be gone already: nothing is released into them then.
         if (g_pClassObject) g_pClassObject->Release();
         g_pClassObject = nullptr;
-        ::DeleteCriticalSection(&g_classObjectLock);
         CTypeInfoHolder::ForScanEngine().Clear();
+    } else if (reason == DLL_PROCESS_DETACH) {
+        CTypeInfoHolder::ForScanEngine().Abandon();
     }
     return TRUE;
 }
@@ -120,14 +124,10 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv)
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (!IsEqualCLSID(rclsid, CLSID_ScanEngine)) return CLASS_E_CLASSNOTAVAILABLE;
-    ::EnterCriticalSection(&g_classObjectLock);
-    if (!g_pClassObject) {
-        try {
-            g_pClassObject = new CScanEngineFactory;
-        } catch (...) {
-        }
+    {
+        kx::Lock lock(g_classObjectLock);
+        if (!g_pClassObject) g_pClassObject = new (std::nothrow) CScanEngineFactory;
     }
-    ::LeaveCriticalSection(&g_classObjectLock);
     if (!g_pClassObject) return E_OUTOFMEMORY;
     return g_pClassObject->QueryInterface(riid, ppv);
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <set>
 
 using namespace kxtest;
@@ -97,6 +98,8 @@ protected:
         ASSERT_TRUE(CopyDistribution(s_folder));
     }
     static void TearDownTestSuite() { ::CoUninitialize(); }
+    // Every test starts from a registered server, whatever ran before it.
+    void SetUp() override { ASSERT_EQ(0u, Regsvr32(" quarrion.dll /s")); }
 
     static DWORD Regsvr32(const std::string& args)
     {
@@ -210,7 +213,6 @@ TEST_F(ComServerTest, Regsvr32RegistersExactlyTheClassEntriesAndUnregistersThemA
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1\\HandMade");
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1");
 
-    ASSERT_EQ(0u, Regsvr32(" quarrion.dll /s"));   // registered for the tests that follow
 }
 
 TEST_F(ComServerTest, ClassObjectAndObjectsHoldTheServerAsSpecified)
@@ -411,6 +413,132 @@ TEST_F(ComServerTest, LateBoundClientDetectsReadsTheListsAndRemoves)
     EXPECT_EQ(1, V_I4(&result));
     EXPECT_FALSE(running.Running());
     EXPECT_TRUE(FileExists(dir / "Infected Files\\agent.exe.KSX"));
+}
+
+// Calls in every order a client might make them, through IDispatch as a
+// script makes them, on a clean machine: none crashes, each has a defined
+// result, and nothing of the machine is touched.
+struct CallOrder {
+    const char* calls;      // I Init, D DetectDW, R RemoveDW, G the two gets, P the two puts
+    const char* results;    // what each call gave, in the script's notation
+};
+const CallOrder kCleanMachineOrders[] = {
+    {"R", "R=0"},
+    {"D", "D=0"},
+    {"GP", "G=0,0 P"},
+    {"RDRG", "R=0 D=0 R=0 G=2,0"},   // the lists as the clean pass left them
+    {"IR", "I=1 R=0"},
+    {"IDR", "I=1 D=0 R=0"},
+    {"IDDR", "I=1 D=0 D=0 R=0"},
+    {"IIDR", "I=1 I=1 D=0 R=0"},
+    {"IDGPRGPR", "I=1 D=0 G=2,0 P R=0 G=2,0 P R=0"},
+};
+
+class CleanMachine {
+public:
+    explicit CleanMachine(const std::string& folder) : dir(folder)
+    {
+        RunServicesState::SetString("Keep", "keep.exe");
+        RunServicesState::SetString("", "C:\\tools\\default.exe");
+    }
+    // What a clean machine must still have after any call order.
+    void ExpectUntouched(const std::string& context) const
+    {
+        std::vector<RegValue> values = RunServicesState::Values();
+        ASSERT_EQ(2u, values.size()) << context;
+        EXPECT_TRUE(FileExists(windll.Path())) << context;
+        EXPECT_FALSE(FileExists(dir / "Infected Files")) << context;
+    }
+    RunServicesState registry;
+    ScratchDir dir;
+    TempFile windll{FixturePath("clean.exe"), SystemDirectory() + "\\windll.dll"};
+};
+
+std::string RunCalls(IDispatch* engine, const std::string& calls)
+{
+    std::string out;
+    auto said = [&out](const std::string& s) { out += (out.empty() ? "" : " ") + s; };
+    for (char c : calls) {
+        VARIANT r;
+        ::VariantInit(&r);
+        HRESULT hr = E_FAIL;
+        switch (c) {
+        case 'I': hr = Call(engine, L"Init", DISPATCH_METHOD, {Long(1), Long(1)}, &r); break;
+        case 'D': hr = Call(engine, L"DetectDW", DISPATCH_METHOD, {}, &r); break;
+        case 'R': hr = Call(engine, L"RemoveDW", DISPATCH_METHOD, {}, &r); break;
+        case 'G': {
+            std::string sizes;
+            for (const wchar_t* list : {L"RegistryList", L"ProcessList"}) {
+                VARIANT v;
+                ::VariantInit(&v);
+                hr = Call(engine, list, DISPATCH_PROPERTYGET, {}, &v);
+                LONG upper = -1;
+                if (SUCCEEDED(hr) && V_VT(&v) == (VT_ARRAY | VT_BSTR)) ::SafeArrayGetUBound(V_ARRAY(&v), 1, &upper);
+                sizes += (sizes.empty() ? "" : ",") + std::to_string(upper + 1);
+                ::VariantClear(&v);
+            }
+            said("G=" + sizes);
+            continue;
+        }
+        case 'P':
+            hr = Call(engine, L"Logging", DISPATCH_PROPERTYPUT, {Long(1)}, nullptr);
+            if (SUCCEEDED(hr)) hr = Call(engine, L"Silent", DISPATCH_PROPERTYPUT, {Long(1)}, nullptr);
+            said(SUCCEEDED(hr) ? "P" : "P failed");
+            continue;
+        }
+        said(std::string(1, c) + (SUCCEEDED(hr) && V_VT(&r) == VT_I4 ? "=" + std::to_string(V_I4(&r)) : " failed"));
+    }
+    return out;
+}
+
+TEST_F(ComServerTest, EveryCallOrderOnACleanMachineIsDefinedAndTouchesNothing)
+{
+    for (const CallOrder& order : kCleanMachineOrders) {
+        CleanMachine machine(std::string("order ") + order.calls);
+        CurrentDirectory cd(machine.dir.Path());
+        {
+            kx::ComPtr<IScanEngine> engine = Create();
+            ASSERT_TRUE(engine);
+            EXPECT_EQ(order.results, RunCalls(engine.Get(), order.calls)) << order.calls;
+        }
+        machine.ExpectUntouched(order.calls);
+    }
+}
+
+TEST_F(ComServerTest, ScriptsCanCallInAnyOrderWithoutHarm)
+{
+    for (const CallOrder& order : kCleanMachineOrders) {
+        CleanMachine machine(std::string("script order ") + order.calls);
+        std::string output;
+        DWORD code = RunAndCapture(SystemDirectory() + "\\cscript.exe",
+                                   std::string(" //nologo \"") + HelperPath("callorder.js") + "\" " + order.calls,
+                                   machine.dir.Path(), output);
+        EXPECT_EQ(0u, code) << order.calls << "\n" << output;
+        // A script cannot look into arrays of strings: it only reads them.
+        std::string expected = std::regex_replace(order.results, std::regex("G=[0-9]+,[0-9]+"), "G");
+        EXPECT_NE(std::string::npos, output.find(expected + "\r\nend")) << order.calls << "\n" << output;
+        machine.ExpectUntouched(order.calls);
+    }
+}
+
+TEST_F(ComServerTest, OneDetectionAllowsOneRemoval)
+{
+    RunServicesState registry;
+    ScratchDir dir("com one removal");
+    CurrentDirectory cd(dir.Path());
+    TempFile server(FixturePath("server.exe"), dir / "agent.exe");
+    ChildProcess running(server.Path());
+    RunServicesState::SetString("Keep", "keep.exe");
+
+    kx::ComPtr<IScanEngine> engine = Create();
+    ASSERT_TRUE(engine);
+    EXPECT_EQ("I=1 D=1 R=1 R=0", RunCalls(engine.Get(), "IDRR"));
+    EXPECT_FALSE(running.Running());
+    EXPECT_EQ(1u, RunServicesState::Values().size());   // "Keep" stays
+    engine.Reset();
+    std::string log = ReadWholeFile(dir / "Kestrix.log");
+    EXPECT_NE(std::string::npos, log.find("Nothing removed: no detection pass on this object found the Duskwire server."))
+        << log;
 }
 
 TEST_F(ComServerTest, JScriptAndVBScriptDriveTheEngineUnderCscript)
