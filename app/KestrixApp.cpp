@@ -8,6 +8,7 @@
 #include "Settings.h"
 #include "resource.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -50,6 +51,7 @@ CKestrixApp::~CKestrixApp()
 
 bool CKestrixApp::InitInstance()
 {
+    ::InitCommonControls();   // the about box's tool tip; the engine DLL may not be loaded yet
     ::CoInitialize(nullptr);
     kx::RegKey key;
     if (OpenSettingsKey(key.Put()) != ERROR_SUCCESS) {

@@ -39,7 +39,7 @@ CLinkLabel::CLinkLabel()
 
 CLinkLabel::~CLinkLabel()
 {
-    if (m_tip) ::DestroyWindow(m_tip);
+    DestroyWindow();   // while this object can still take its WM_DESTROY
     if (m_hHandCursor) ::DestroyCursor(m_hHandCursor);
 }
 
@@ -50,6 +50,8 @@ const kx::MessageMap* CLinkLabel::GetMessageMap() const
         kx::OnMessage(kx::WM_REFLECT_BASE + WM_CTLCOLORSTATIC, &CLinkLabel::OnCtlColor),
         kx::OnMessage(WM_SETCURSOR, &CLinkLabel::OnSetCursor),
         kx::OnMessage(WM_MOUSEMOVE, &CLinkLabel::OnMouseMove),
+        kx::OnMessage(WM_CAPTURECHANGED, &CLinkLabel::OnCaptureChanged),
+        kx::OnMessage(WM_DESTROY, &CLinkLabel::OnDestroy),
     };
     static const kx::MessageMap map{CWindow::GetMessageMap(), entries, sizeof entries / sizeof entries[0]};
     return &map;
@@ -194,6 +196,25 @@ LRESULT CLinkLabel::OnMouseMove(WPARAM wParam, LPARAM lParam)
         ::SetCapture(m_hWnd);
     }
     return result;
+}
+
+LRESULT CLinkLabel::OnCaptureChanged(WPARAM wParam, LPARAM lParam)
+{
+    // Capture taken away (a message box, another window): the hover ends.
+    if (m_bMouseOver && reinterpret_cast<HWND>(lParam) != m_hWnd) {
+        m_bMouseOver = FALSE;
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
+    return DefWindowProc(WM_CAPTURECHANGED, wParam, lParam);
+}
+
+LRESULT CLinkLabel::OnDestroy(WPARAM wParam, LPARAM lParam)
+{
+    // The tip is a popup owned by the dialog, which may have destroyed it
+    // already on its way out; it is destroyed once, here, if still there.
+    if (m_tip && ::IsWindow(m_tip)) ::DestroyWindow(m_tip);
+    m_tip = nullptr;
+    return DefWindowProc(WM_DESTROY, wParam, lParam);
 }
 
 LRESULT CLinkLabel::OnCtlColor(WPARAM wParam, LPARAM)

@@ -104,13 +104,16 @@ LRESULT CMainFrame::OnDestroy(WPARAM wParam, LPARAM lParam)
 
 void CMainFrame::OnDetect()
 {
-    if (m_bBusy) return;   // a nested tick or command while a detection runs
+    if (m_bBusy || g_bEnginePass) return;   // a nested tick or command while a detection runs
     m_bBusy = 1;
     StopScanTimer();
     EnsureEngineOrExit();
     LONG result = 0;
-    g_pEngine->Init(g_pSettings->LoggingEnabled, g_pSettings->SilentMode, &result);
-    g_pEngine->DetectDW(&result);
+    {
+        CEnginePassScope pass;
+        g_pEngine->Init(g_pSettings->LoggingEnabled, g_pSettings->SilentMode, &result);
+        g_pEngine->DetectDW(&result);
+    }
     if (result == 0) {
         if (g_pSettings->SilentMode == 0) AppMessageBox(IDS_NOT_DETECTED, MB_OK);
         ReleaseEngine();
@@ -133,7 +136,7 @@ void CMainFrame::OnDetect()
 
 void CMainFrame::OnOpen()
 {
-    if (m_bBusy) return;
+    if (m_bBusy || g_bEnginePass) return;
     StopScanTimer();
     m_tray.HideTrayIcon();
     INT_PTR choice = 0;
@@ -151,7 +154,7 @@ void CMainFrame::OnOpen()
 
 void CMainFrame::OnOptions()
 {
-    if (m_bBusy) return;
+    if (m_bBusy || g_bEnginePass) return;
     StopScanTimer();
     m_tray.HideTrayIcon();
     {
@@ -165,7 +168,7 @@ void CMainFrame::OnOptions()
 
 void CMainFrame::OnAbout()
 {
-    if (m_bBusy) return;
+    if (m_bBusy || g_bEnginePass) return;
     m_tray.HideTrayIcon();
     {
         CAboutBox box;
@@ -176,8 +179,12 @@ void CMainFrame::OnAbout()
 
 void CMainFrame::OnUninstall()
 {
-    if (m_bBusy) return;
+    if (m_bBusy || g_bEnginePass) return;
+    // Busy for the whole command: its message boxes pump messages, and a
+    // timer tick must not start a detection once the engine is unregistered.
+    m_bBusy = 1;
     CKestrixApp::Uninstall(m_tray);
+    m_bBusy = 0;   // it failed: the program goes on
 }
 
 void CMainFrame::OnExit()

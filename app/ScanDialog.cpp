@@ -137,6 +137,8 @@ void CScanDialog::ShowResults()
 
 void CScanDialog::OnDetect()
 {
+    if (g_bEnginePass) return;   // a second click, dispatched inside the first pass
+    CEnginePassScope pass;
     EnsureEngineOrExit();
     ClearResults();
     LONG result = 0;
@@ -152,6 +154,8 @@ void CScanDialog::OnDetect()
 
 void CScanDialog::OnRemove()
 {
+    if (g_bEnginePass) return;
+    CEnginePassScope pass;
     LONG result = 0;
     if (g_pEngine) g_pEngine->RemoveDW(&result);
     ClearResults();
@@ -163,13 +167,15 @@ void CScanDialog::OnRemove()
 
 void CScanDialog::OnOptions()
 {
-    COptionsDialog dialog;
+    if (g_bEnginePass) return;   // not in the middle of a pass
+    COptionsDialog dialog(m_hWnd);   // modal to this dialog, not to the hidden frame
     dialog.DoModal();
 }
 
 void CScanDialog::OnAbout()
 {
-    CAboutBox box;
+    if (g_bEnginePass) return;
+    CAboutBox box(m_hWnd);
     box.DoModal();
 }
 

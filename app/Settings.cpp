@@ -3,6 +3,7 @@
 AppSettings* g_pSettings = nullptr;
 IScanEngine* g_pEngine = nullptr;
 bool g_bUninstalled = false;
+bool g_bEnginePass = false;
 
 const char* const kSettingsKeyPath = "SOFTWARE\\Penhallow\\Kestrix";
 const char* const kMakerKeyPath = "SOFTWARE\\Penhallow";

@@ -18,6 +18,22 @@ extern AppSettings* g_pSettings;
 extern IScanEngine* g_pEngine;   // at most one engine object; whoever empties it releases it
 extern bool g_bUninstalled;
 
+// True while a detection or removal pass runs, from the frame or the main
+// dialog. The progress window and message boxes pump messages in the middle
+// of a pass: a command that arrives then (a second click, a tray command, a
+// timer tick) is ignored instead of starting a pass on the same engine.
+extern bool g_bEnginePass;
+class CEnginePassScope {
+public:
+    CEnginePassScope() : m_bOuter(g_bEnginePass) { g_bEnginePass = true; }
+    ~CEnginePassScope() { g_bEnginePass = m_bOuter; }
+    CEnginePassScope(const CEnginePassScope&) = delete;
+    CEnginePassScope& operator=(const CEnginePassScope&) = delete;
+
+private:
+    bool m_bOuter;
+};
+
 extern const char* const kSettingsKeyPath;   // under HKEY_LOCAL_MACHINE
 extern const char* const kMakerKeyPath;
 

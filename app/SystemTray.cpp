@@ -99,7 +99,26 @@ BOOL CSystemTray::SetDefaultItem(UINT item, BOOL byPosition)
 LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (m_nid.uCallbackMessage && message == m_nid.uCallbackMessage) return OnTrayMessage(wParam, lParam);
+    if (message == TaskbarCreatedMessage() && message != 0) {
+        OnTaskbarCreated();
+        return 0;
+    }
     return CWindow::WindowProc(message, wParam, lParam);
+}
+
+UINT CSystemTray::TaskbarCreatedMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+void CSystemTray::OnTaskbarCreated()
+{
+    // A new shell has no icons: add ours again, unless it is hidden for an
+    // open dialog (RestoreTrayIcon adds it when the dialog closes).
+    if (!m_bIconAdded || m_bIconHidden) return;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    Notify(NIM_ADD);
 }
 
 LRESULT CSystemTray::OnTrayMessage(WPARAM wParam, LPARAM lParam)

@@ -40,6 +40,9 @@ protected:
 
 private:
     BOOL Notify(DWORD message);
+    // The shell's broadcast when it (re)starts: Explorer came back.
+    static UINT TaskbarCreatedMessage();
+    void OnTaskbarCreated();
     // The first popup of the tray menu, loaded anew; null when missing.
     HMENU LoadPopup(HMENU* menu) const;
 

@@ -37,7 +37,8 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, HWND hParent)
     m_hAccel = ::LoadAcceleratorsA(module, MAKEINTRESOURCEA(resourceId));
     if (!CreateEx(0, kClassName, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                   hParent, m_hMenu, module)) {
-        if (m_hMenu) ::DestroyMenu(m_hMenu);
+        // A window that failed in WM_CREATE took its menu with it.
+        if (m_hMenu && ::IsMenu(m_hMenu)) ::DestroyMenu(m_hMenu);
         m_hMenu = nullptr;
         return false;
     }

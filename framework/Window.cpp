@@ -3,8 +3,21 @@
 namespace kx {
 
 namespace {
-const char kObjectProperty[] = "kx.CWindow";
+
+// The first byte of the module this copy of the framework is linked into.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+// The window property that finds a window's object. Each module (program,
+// engine DLL) links its own copy of this code and so has a name of its own,
+// made from its module handle: a module only ever finds its own objects.
+const char* ObjectProperty()
+{
+    static char name[32] = {};
+    if (!name[0]) ::wsprintfA(name, "kx.CWindow.%08lX", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(&__ImageBase)));
+    return name;
 }
+
+} // namespace
 
 CWindow::~CWindow()
 {
@@ -19,19 +32,19 @@ const MessageMap* CWindow::GetMessageMap() const
 
 CWindow* CWindow::FromHandle(HWND hWnd)
 {
-    return hWnd ? static_cast<CWindow*>(::GetPropA(hWnd, kObjectProperty)) : nullptr;
+    return hWnd ? static_cast<CWindow*>(::GetPropA(hWnd, ObjectProperty())) : nullptr;
 }
 
 void CWindow::Attach(HWND hWnd)
 {
     m_hWnd = hWnd;
-    ::SetPropA(hWnd, kObjectProperty, this);
+    ::SetPropA(hWnd, ObjectProperty(), this);
 }
 
 HWND CWindow::Detach()
 {
     HWND hWnd = m_hWnd;
-    if (hWnd) ::RemovePropA(hWnd, kObjectProperty);
+    if (hWnd) ::RemovePropA(hWnd, ObjectProperty());
     m_hWnd = nullptr;
     return hWnd;
 }

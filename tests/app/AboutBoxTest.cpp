@@ -145,6 +145,12 @@ TEST(AboutBoxTest, ColoursFollowHoverAndComeBackThroughReflection)
         ::SendMessageA(web, WM_MOUSEMOVE, 0, MAKELPARAM(-5, -5));
         EXPECT_FALSE(link->IsHovered());
         EXPECT_EQ(CLinkLabel::kNormal, reflectedColour());
+        // A capture taken away (by a message box, say) ends the hover too.
+        ::SendMessageA(web, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        ASSERT_TRUE(link->IsHovered());
+        ::SendMessageA(web, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(d));
+        EXPECT_FALSE(link->IsHovered());
+        EXPECT_EQ(CLinkLabel::kNormal, reflectedColour());
         link->MarkVisited(true);
         EXPECT_EQ(CLinkLabel::kVisited, reflectedColour());
         link->MarkVisited(false);

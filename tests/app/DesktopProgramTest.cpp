@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <memory>
 
 using namespace kxtest;
@@ -48,6 +50,33 @@ DWORD RunRegsvr32(const std::string& args)
 {
     ChildProcess regsvr(Folder() + "\\regsvr32.exe", args, Folder());
     return regsvr.Wait(60000);
+}
+
+struct BoxCount {
+    DWORD pid;
+    const char* caption;
+    int n;
+};
+
+BOOL CALLBACK CountBox(HWND hWnd, LPARAM lParam)
+{
+    BoxCount* c = reinterpret_cast<BoxCount*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    char cls[16] = {}, title[64] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    ::GetWindowTextA(hWnd, title, sizeof title);
+    if (owner == c->pid && ::IsWindowVisible(hWnd) && lstrcmpA(cls, "#32770") == 0 && lstrcmpA(title, c->caption) == 0)
+        ++c->n;
+    return TRUE;
+}
+
+// How many visible dialog boxes with the caption the process shows.
+int VisibleBoxes(DWORD pid, const char* caption)
+{
+    BoxCount count{pid, caption, 0};
+    ::EnumWindows(CountBox, reinterpret_cast<LPARAM>(&count));
+    return count.n;
 }
 
 // Settings as the program would have stored them on an earlier run.
@@ -327,4 +356,135 @@ TEST_F(DesktopProgramTest, ProgramDoesNotStartOnASystemWithMajorVersionThree)
     ::RegDeleteKeyA(HKEY_CURRENT_USER, appDefaults);
     EXPECT_EQ(0u, code);   // no tray icon, no frame: the program ends without a message
     EXPECT_FALSE(FileExists(Folder() + "\\Kestrix.log"));   // and no start-up scan ran
+}
+
+// Two clicks on Detect queued before the first is handled: the second arrives
+// through the pass's own message pump (progress window, then the "not
+// detected" box) and is ignored; a later click runs a pass of its own.
+TEST_F(DesktopProgramTest, DoubleClickOnDetectRunsOnePass)
+{
+    StoreSettings(0, 0, 0, 3, 1);
+    Start();
+    HWND frame = Frame();
+    ASSERT_NE(nullptr, frame);
+    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
+    HWND dialog = Dialog("Kestrix v2.01");
+    ASSERT_NE(nullptr, dialog);
+    HWND detect = ::GetDlgItem(dialog, IDC_DETECT);
+    auto click = [&] {
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DETECT, BN_CLICKED), reinterpret_cast<LPARAM>(detect));
+    };
+
+    BoxAnswerer answerer("Kestrix");
+    click();
+    click();
+    ASSERT_TRUE(WaitUntil([&] { return !answerer.Boxes().empty(); }, 60000));
+    click();   // after the queued pair: a pass the second click would have come before
+    ASSERT_TRUE(WaitUntil([&] { return answerer.Boxes().size() >= 2; }, 60000));
+    ASSERT_NE(nullptr, Frame());   // still alive: a crash would have ended it
+    ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(dialog); }));
+    EXPECT_EQ(0u, ExitThroughTray());
+    std::vector<ShownBox> boxes = answerer.Boxes();
+    ASSERT_EQ(2u, boxes.size());
+    for (const ShownBox& box : boxes) EXPECT_EQ("Duskwire was not detected on your system.", box.text);
+    std::string log = ReadWholeFile(Folder() + "\\Kestrix.log");
+    size_t passes = 0;
+    for (size_t at = log.find("Scan started on"); at != std::string::npos; at = log.find("Scan started on", at + 1))
+        ++passes;
+    EXPECT_EQ(2u, passes) << log;
+}
+
+// The options dialog and the about box opened from the main dialog are
+// modal to it: it is disabled while they are open, usable again after.
+TEST_F(DesktopProgramTest, BoxesOpenedFromTheMainDialogAreModalToIt)
+{
+    StoreSettings(0, 1, 0, 3, 0);
+    Start();
+    HWND frame = Frame();
+    ASSERT_NE(nullptr, frame);
+    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
+    HWND dialog = Dialog("Kestrix v2.01");
+    ASSERT_NE(nullptr, dialog);
+    struct Box {
+        UINT command;
+        const char* caption;
+    } boxes[] = {{ID_OPTIONS, "Options..."}, {ID_ABOUT, "About Kestrix"}};
+    for (const Box& b : boxes) {
+        ASSERT_TRUE(::IsWindowEnabled(dialog)) << b.caption;
+        ::PostMessageA(dialog, WM_COMMAND, b.command, 0);
+        HWND box = Dialog(b.caption);
+        ASSERT_NE(nullptr, box) << b.caption;
+        EXPECT_EQ(dialog, ::GetWindow(box, GW_OWNER)) << b.caption;
+        EXPECT_FALSE(::IsWindowEnabled(dialog)) << b.caption;
+        ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(dialog) && !::IsWindow(box); })) << b.caption;
+    }
+    ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0u, ExitThroughTray());
+}
+
+// The uninstall's success box runs a modal loop while the one-second scan
+// timer runs; no tick may start a detection once the engine is unregistered.
+TEST_F(DesktopProgramTest, TimerTicksDuringTheUninstallStartNothing)
+{
+    StoreSettings(0, 1, 1, 1000, 1);
+    Start();
+    HWND frame = Frame();
+    ASSERT_NE(nullptr, frame);
+    const std::string logPath = Folder() + "\\Kestrix.log";
+    ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(logPath).find("Scan completed") != std::string::npos; }, 60000));
+
+    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_UNINSTALL, 0);
+    HWND box = Dialog("Kestrix");
+    ASSERT_NE(nullptr, box);
+    // The success box stays open until the unregistration has run and three
+    // ticks of the timer have been due.
+    ASSERT_TRUE(WaitUntil([&] { return !KeyExists(HKEY_CLASSES_ROOT, kClsidKey); }, 60000));
+    ::Sleep(3000);   // three periods of the timer under test, not a wait for the program
+    EXPECT_EQ(1, VisibleBoxes(program->Pid(), "Kestrix"));   // no "CoCreateInstance failed!" on top
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(0xFFFFu, program->Wait(60000));
+    program.reset();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));   // not written back by an aborted exit
+}
+
+// When the shell restarts (broadcast "TaskbarCreated"), the tray icon comes
+// back; while a dialog has it hidden, it only comes back when the dialog closes.
+TEST_F(DesktopProgramTest, TrayIconComesBackWhenTheShellRestarts)
+{
+    StoreSettings(0, 1, 0, 3, 0);
+    Start();
+    HWND tray = Tray();
+    HWND frame = Frame();
+    ASSERT_TRUE(tray && frame);
+    auto iconExists = [&] {
+        NOTIFYICONDATAA nid{};
+        nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        nid.hWnd = tray;
+        nid.uID = IDR_TRAYMENU;
+        return ::Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+    };
+    auto shellRestarts = [&] {
+        NOTIFYICONDATAA nid{};
+        nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        nid.hWnd = tray;
+        nid.uID = IDR_TRAYMENU;
+        ::Shell_NotifyIconA(NIM_DELETE, &nid);   // a new shell knows no icons
+        ::PostMessageA(tray, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    };
+    ASSERT_TRUE(WaitUntil(iconExists));
+
+    shellRestarts();
+    EXPECT_TRUE(WaitUntil(iconExists));
+
+    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_ABOUT, 0);   // hides the icon while open
+    HWND about = Dialog("About Kestrix");
+    ASSERT_NE(nullptr, about);
+    ASSERT_TRUE(WaitUntil([&] { return !iconExists(); }));
+    ::PostMessageA(tray, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(about); }));
+    EXPECT_TRUE(WaitUntil(iconExists));   // restored once, by the dialog's end
+    EXPECT_EQ(0u, ExitThroughTray());
 }

@@ -52,6 +52,16 @@ std::string SystemDirectory()
     return std::string(path, n);
 }
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (::GetTickCount() - start >= timeoutMs) return condition();
+        ::Sleep(20);
+    }
+}
+
 std::string DistributionFolder()
 {
     return ExeDir() + "\\..\\dist\\" KX_DIST_NAME;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace kxtest {
@@ -87,6 +88,9 @@ private:
 };
 
 std::string FixturePath(const char* name);   // a mock server file
+
+// Polls condition until it holds or timeoutMs has passed; whether it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
 
 std::string ToLower(std::string s);
 std::string ToUpper(std::string s);
