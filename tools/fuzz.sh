@@ -25,6 +25,11 @@ case "$limit" in
 *) bound=("-max_total_time=$limit") ;;
 esac
 cd "$out"
-"$out/$fuzzer" "${bound[@]}" -print_final_stats=1 "$corpus" "$root/tests/fuzz/corpus/$name" 2>&1 |
-    grep -E "^(stat::number_of_executed_units|stat::average_exec_per_sec|#[0-9]+ +DONE)|ERROR|SUMMARY|Done" || true
-exit "${PIPESTATUS[0]}"
+# The fuzzer's own exit status is the result (a crash or a leak is not 0);
+# its output is kept whole in a file and only summed up here.
+log="$out/$name.log"
+status=0
+"$out/$fuzzer" "${bound[@]}" -print_final_stats=1 "$corpus" "$root/tests/fuzz/corpus/$name" >"$log" 2>&1 || status=$?
+grep -E "^(stat::number_of_executed_units|stat::average_exec_per_sec|#[0-9]+ +DONE)|ERROR|SUMMARY|Done" "$log" || true
+[ "$status" -eq 0 ] || echo "fuzz: $fuzzer exited with $status (full output: $log)" >&2
+exit "$status"

@@ -65,7 +65,16 @@ DWORD WINAPI ModalDriver::Run(void* param)
     ModalDriver* self = static_cast<ModalDriver*>(param);
     HWND hWnd = WaitForWindow(self->m_caption);
     self->m_found = hWnd != nullptr;
-    if (hWnd) self->m_drive(hWnd);
+    if (!hWnd) return 0;
+    self->m_drive(hWnd);
+    // A drive that returned early (a failed ASSERT) left the dialog open, and
+    // the test's thread in its modal loop: end it, so the test fails at once
+    // instead of hanging.
+    for (UINT message : {WM_COMMAND, WM_CLOSE}) {
+        if (!::IsWindow(hWnd) || !::IsWindowVisible(hWnd)) break;
+        ::PostMessageA(hWnd, message, message == WM_COMMAND ? IDCANCEL : 0, 0);
+        for (int i = 0; i < 250 && ::IsWindow(hWnd) && ::IsWindowVisible(hWnd); ++i) ::Sleep(20);
+    }
     return 0;
 }
 

@@ -20,7 +20,7 @@ HWND WaitForProcessWindow(DWORD pid, const char* className, const std::string& c
 class ModalDriver {
 public:
     // Starts the driver thread: it waits for a window with caption, then
-    // calls drive with it.
+    // calls drive with it. A dialog that drive leaves open is cancelled.
     ModalDriver(const std::string& caption, std::function<void(HWND)> drive);
     ~ModalDriver();   // waits for the driver to finish
     ModalDriver(const ModalDriver&) = delete;
