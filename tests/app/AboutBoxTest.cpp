@@ -30,8 +30,12 @@ std::string RecordedPath()
 // What the recorder was started with, waiting for it to run.
 std::string WaitForRecordedCommand()
 {
-    for (int i = 0; i < 300 && !FileExists(RecordedPath()); ++i) ::Sleep(50);
-    ::Sleep(100);
+    // Written and closed: the recorder no longer holds it.
+    WaitUntil([] {
+        return FileExists(RecordedPath()) &&
+               kx::FileHandle(::CreateFileA(RecordedPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+                   .Valid();
+    });
     return ReadWholeFile(RecordedPath());
 }
 

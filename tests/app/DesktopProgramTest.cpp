@@ -52,6 +52,13 @@ DWORD RunRegsvr32(const std::string& args)
     return regsvr.Wait(60000);
 }
 
+size_t CountOf(const std::string& text, const char* what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
 struct BoxCount {
     DWORD pid;
     const char* caption;
@@ -185,8 +192,8 @@ TEST_F(DesktopProgramTest, FirstRunRegistersTheEngineShowsOptionsAndWritesSettin
 
     // A second run neither registers nor asks again.
     Start();
-    ASSERT_NE(nullptr, Frame());
-    EXPECT_EQ(nullptr, Dialog("Options...", 1500));
+    ASSERT_NE(nullptr, Frame());   // made after a first run's options dialog
+    EXPECT_EQ(nullptr, Dialog("Options...", 0));
     EXPECT_EQ(0u, ExitThroughTray());
 }
 
@@ -209,7 +216,7 @@ TEST_F(DesktopProgramTest, StartUpScanFindsTheServerAndRemoveCleansUp)
 
     BoxAnswerer answerer("Kestrix");
     Click(dialog, IDC_REMOVE);
-    for (int i = 0; i < 200 && answerer.Boxes().empty(); ++i) ::Sleep(50);
+    ASSERT_TRUE(WaitUntil([&] { return !answerer.Boxes().empty(); }, 60000));
     ASSERT_EQ(1u, answerer.Boxes().size());
     EXPECT_EQ("Removal Succeeded! Duskwire has been terminated.", answerer.Boxes()[0].text);
     EXPECT_FALSE(running.Running());
@@ -276,15 +283,22 @@ TEST_F(DesktopProgramTest, TrayCallbacksOpenTheDialogsAndNothingStartsWhileADete
         for (UINT command : {ID_TRAY_OPEN, ID_TRAY_ABOUT, ID_TRAY_OPTIONS, ID_TRAY_UNINSTALL, ID_TRAY_DETECT})
             ::PostMessageA(frame, WM_COMMAND, command, 0);
         ::PostMessageA(frame, WM_TIMER, 1224, 0);
-        for (int i = 0; i < 600 && answerer.Boxes().empty(); ++i) ::Sleep(50);
-        ::Sleep(1500);
+        ASSERT_TRUE(WaitUntil([&] { return !answerer.Boxes().empty(); }, 60000));
+        // Posted after the pass: once it shows, everything posted before it
+        // has been dispatched.
+        ::PostMessageA(frame, WM_COMMAND, ID_TRAY_ABOUT, 0);
+        HWND marker = Dialog("About Kestrix");
+        ASSERT_NE(nullptr, marker);
+        for (const char* caption : {"Kestrix v2.01", "Options..."})
+            EXPECT_EQ(nullptr, Dialog(caption, 0)) << caption;
+        EXPECT_EQ(1, VisibleBoxes(program->Pid(), "About Kestrix"));
+        ::PostMessageA(marker, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(marker); }));
         std::vector<ShownBox> boxes = answerer.Boxes();
         ASSERT_EQ(1u, boxes.size());
         EXPECT_EQ("Duskwire was not detected on your system.", boxes[0].text);
         EXPECT_FALSE(boxes[0].hasIcon);
     }
-    for (const char* caption : {"Kestrix v2.01", "About Kestrix", "Options..."})
-        EXPECT_EQ(nullptr, Dialog(caption, 500)) << caption;
     EXPECT_TRUE(program->Running());
     EXPECT_EQ(0u, ExitThroughTray());
 }
@@ -294,13 +308,10 @@ TEST_F(DesktopProgramTest, TimedScanningRescansAfterEachPass)
     StoreSettings(1, 1, 1, 1000, 1);
     Start();
     ASSERT_NE(nullptr, Frame());
-    ::Sleep(8000);
+    const std::string logPath = Folder() + "\\Kestrix.log";
+    EXPECT_TRUE(WaitUntil([&] { return CountOf(ReadWholeFile(logPath), "Scan completed") >= 3; }, 60000))
+        << ReadWholeFile(logPath);
     EXPECT_EQ(0u, ExitThroughTray());
-    std::string log = ReadWholeFile(Folder() + "\\Kestrix.log");
-    size_t passes = 0;
-    for (size_t at = log.find("Scan started on"); at != std::string::npos; at = log.find("Scan started on", at + 1))
-        ++passes;
-    EXPECT_GE(passes, 3u) << log;
 }
 
 TEST_F(DesktopProgramTest, UninstallDeletesTheSettingsKeyUnregistersAndEndsWith65535)
@@ -323,7 +334,7 @@ TEST_F(DesktopProgramTest, UninstallDeletesTheSettingsKeyUnregistersAndEndsWith6
     EXPECT_EQ("Kestrix has been successfully uninstalled!", answerer.Boxes()[0].text);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSettingsKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Penhallow"));
-    for (int i = 0; i < 400 && KeyExists(HKEY_CLASSES_ROOT, kClsidKey); ++i) ::Sleep(50);
+    WaitUntil([&] { return !KeyExists(HKEY_CLASSES_ROOT, kClsidKey); }, 60000);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));   // the unregistration ran
 }
 
@@ -389,10 +400,7 @@ TEST_F(DesktopProgramTest, DoubleClickOnDetectRunsOnePass)
     ASSERT_EQ(2u, boxes.size());
     for (const ShownBox& box : boxes) EXPECT_EQ("Duskwire was not detected on your system.", box.text);
     std::string log = ReadWholeFile(Folder() + "\\Kestrix.log");
-    size_t passes = 0;
-    for (size_t at = log.find("Scan started on"); at != std::string::npos; at = log.find("Scan started on", at + 1))
-        ++passes;
-    EXPECT_EQ(2u, passes) << log;
+    EXPECT_EQ(2u, CountOf(log, "Scan started on")) << log;
 }
 
 // The options dialog and the about box opened from the main dialog are

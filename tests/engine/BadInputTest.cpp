@@ -29,7 +29,11 @@ TEST_F(BadInputTest, LogHeldByAnotherProgramLosesTheSectionButNotThePass)
     CurrentDirectory cd(dir.Path());
     ASSERT_TRUE(WriteWholeFile(dir / "Kestrix.log", "the user's earlier log\r\n"));
     ChildProcess holder(HelperPath("FileHolder.exe"), "\"" + (dir / "Kestrix.log") + "\" 60");
-    ::Sleep(1500);   // let it open the file
+    // Held once nobody else can open it.
+    ASSERT_TRUE(WaitUntil([&] {
+        return !kx::FileHandle(::CreateFileA((dir / "Kestrix.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                             nullptr));
+    }));
     TempFile server(FixturePath("server.exe"), dir / "agent.exe");
     ChildProcess running(server.Path());
     {
