@@ -1,7 +1,6 @@
 #include "ScanEngine.h"
 
 #include "ListVariant.h"
-#include "ServerLock.h"
 
 #include <new>
 
@@ -10,13 +9,11 @@ CScanEngine::CScanEngine()
       m_pProcessList(new CStringList),
       m_pCandidateList(new CStringList)
 {
-    LockServerModule();
     BindToolHelp();   // the object is usable without ToolHelp32 too
 }
 
 CScanEngine::~CScanEngine()
 {
-    UnlockServerModule();
     if (m_pLog) {
         m_pLog->Close();
         m_pLog.reset();
@@ -58,15 +55,9 @@ HRESULT CScanEngine::RunPass(const char* name, LONG* pVal, HRESULT failed, Pass 
         if (pVal) *pVal = 0;
         return failed;
     }
-    // The object keeps itself alive until its pass is over, whatever the
-    // caller releases meanwhile. (An object outside COM, count 0, is the
-    // caller's to destroy.)
-    const bool counted = m_cRef > 0;
-    if (counted) AddRef();
     m_bInPass = true;
     HRESULT hr = Guarded(name, pVal, failed, pass);
     m_bInPass = false;
-    if (counted) Release();
     return hr;
 }
 

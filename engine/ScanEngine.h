@@ -3,7 +3,6 @@
 #pragma once
 
 #include "ConfigRecord.h"
-#include "ScanEngine_h.h"
 #include "ScanLog.h"
 #include "StringList.h"
 
@@ -14,9 +13,12 @@
 #include <memory>
 #include <string>
 
-// The object is its own IScanEngine (and so its IDispatch and IUnknown). It
-// holds one server lock for its lifetime.
-class CScanEngine : public IScanEngine {
+// The engine object: everything one client's detection and removal passes
+// need and leave behind, with the operations of the IScanEngine contract.
+// It knows nothing of COM's module state: the creatable COM object
+// (engine/com) derives from it and adds the reference count, the server lock
+// and IDispatch.
+class CScanEngine {
 public:
     CScanEngine();
     virtual ~CScanEngine();
@@ -24,26 +26,14 @@ public:
     CScanEngine(const CScanEngine&) = delete;
     CScanEngine& operator=(const CScanEngine&) = delete;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
-    // IDispatch, through the type information of IScanEngine
-    STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override;
-    STDMETHODIMP GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
-    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
-    STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
-                        VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
-
-    // IScanEngine
-    STDMETHODIMP DetectDW(LONG* pVal) override;
-    STDMETHODIMP RemoveDW(LONG* pVal) override;
-    STDMETHODIMP get_RegistryList(VARIANT* pVal) override;
-    STDMETHODIMP get_ProcessList(VARIANT* pVal) override;
-    STDMETHODIMP Init(LONG bLog, LONG bSilent, LONG* pVal) override;
-    STDMETHODIMP put_Logging(LONG newVal) override;
-    STDMETHODIMP put_Silent(LONG newVal) override;
+    // The operations of IScanEngine, in its order.
+    HRESULT DetectDW(LONG* pVal);
+    HRESULT RemoveDW(LONG* pVal);
+    HRESULT get_RegistryList(VARIANT* pVal);
+    HRESULT get_ProcessList(VARIANT* pVal);
+    HRESULT Init(LONG bLog, LONG bSilent, LONG* pVal);
+    HRESULT put_Logging(LONG newVal);
+    HRESULT put_Silent(LONG newVal);
 
     // Process enumeration through ToolHelp32, bound at run time.
     bool BindToolHelp();
@@ -88,8 +78,7 @@ protected:
     // value 0 and the HRESULT failed instead.
     template <typename Operation>
     HRESULT Guarded(const char* name, LONG* pVal, HRESULT failed, Operation operation);
-    // The same for a pass, which also holds the object alive and turns away
-    // a call that re-enters it.
+    // The same for a pass, which also turns away a call that re-enters it.
     template <typename Pass>
     HRESULT RunPass(const char* name, LONG* pVal, HRESULT failed, Pass pass);
     void LogFailure(const char* operation, bool outOfMemory);
@@ -99,7 +88,6 @@ protected:
     // kSignatureResourceSize bytes.
     bool MatchesSignature(const std::string& path, unsigned char* buffer, const unsigned char* signature);
 
-    ULONG m_cRef = 0;
     HMODULE m_hKernel32 = nullptr;
     PFN_Process32 m_pfnProcess32Next = nullptr;
     PFN_Process32 m_pfnProcess32First = nullptr;

@@ -1,6 +1,6 @@
 #include "ClassFactory.h"
 
-#include "ScanEngine.h"
+#include "ScanEngineObject.h"
 #include "ServerLock.h"
 
 #include <new>
@@ -45,9 +45,9 @@ STDMETHODIMP CScanEngineFactory::CreateInstance(IUnknown* pOuter, REFIID riid, v
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (pOuter) return CLASS_E_NOAGGREGATION;
-    CScanEngine* engine = nullptr;
+    CScanEngineObject* engine = nullptr;
     try {
-        engine = new CScanEngine;
+        engine = new CScanEngineObject;
     } catch (...) {
         return E_OUTOFMEMORY;
     }

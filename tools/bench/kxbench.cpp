@@ -10,6 +10,7 @@
 //                           object, and K create/release cycles through COM
 //   kxbench ws NAME         working set of the running program NAME, in KiB
 #include "ScanEngine.h"
+#include "ScanEngine_h.h"
 #include "Signature.h"
 
 #include <psapi.h>
