@@ -132,12 +132,7 @@ void CLinkLabel::FitToText()
     char text[1024] = {};
     int length = ::GetWindowTextA(m_hWnd, text, sizeof text);
     SIZE extent{};
-    if (HDC dc = ::GetDC(m_hWnd)) {
-        HGDIOBJ previous = ::SelectObject(dc, m_fontLink.Get());
-        ::GetTextExtentPoint32A(dc, text, length, &extent);
-        ::SelectObject(dc, previous);
-        ::ReleaseDC(m_hWnd, dc);
-    }
+    if (kx::WindowDC dc{m_hWnd, m_fontLink.Get()}) ::GetTextExtentPoint32A(dc.Get(), text, length, &extent);
     LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
     if (style & SS_CENTERIMAGE) {
         int d = ((r.bottom - r.top) - extent.cy) / 2;

@@ -4,6 +4,7 @@
 #include "AppMessages.h"
 #include "OptionsDialog.h"
 #include "Settings.h"
+#include "VariantStrings.h"
 #include "resource.h"
 
 #include <string>
@@ -11,22 +12,15 @@
 
 namespace {
 
-// The list a VARIANT carries, each BSTR taken as 8-bit text by the low byte
-// of each code unit (no code-page conversion).
-std::vector<std::string> LowBytes(SAFEARRAY* array, BSTR* data)
+// A list entry as 8-bit text: the low byte of each code unit, with no
+// code-page conversion. Deliberate: the engine made each entry from the ANSI
+// code page, and the list boxes show exactly the bytes it started from for
+// the Latin-1 range that the trojan's file and value names use.
+std::string LowBytes(const std::wstring& text)
 {
-    std::vector<std::string> texts;
-    if (!array || !data || ::SafeArrayGetDim(array) != 1) return texts;
-    LONG lower = 0, upper = -1;
-    ::SafeArrayGetLBound(array, 1, &lower);
-    ::SafeArrayGetUBound(array, 1, &upper);
-    for (LONG i = 0; i <= upper - lower; ++i) {
-        std::string text;
-        UINT length = data[i] ? ::SysStringLen(data[i]) : 0;
-        for (UINT k = 0; k < length; ++k) text += static_cast<char>(data[i][k] & 0xFF);
-        texts.push_back(text);
-    }
-    return texts;
+    std::string bytes;
+    for (wchar_t c : text) bytes += static_cast<char>(c & 0xFF);
+    return bytes;
 }
 
 } // namespace
@@ -109,30 +103,13 @@ void CScanDialog::ShowResults()
 {
     for (kx::CControl* c : {&m_registryList, &m_processList, &m_processLabel, &m_registryLabel}) c->Enable(true);
     if (!g_pEngine) return;
-    VARIANT registry, processes;
-    ::VariantInit(&registry);
-    ::VariantInit(&processes);
-    g_pEngine->get_RegistryList(&registry);
-    g_pEngine->get_ProcessList(&processes);
-
-    BSTR* registryData = nullptr;
-    BSTR* processData = nullptr;
-    SAFEARRAY* registryArray = V_VT(&registry) == (VT_ARRAY | VT_BSTR) ? V_ARRAY(&registry) : nullptr;
-    SAFEARRAY* processArray = V_VT(&processes) == (VT_ARRAY | VT_BSTR) ? V_ARRAY(&processes) : nullptr;
-    if (registryArray && FAILED(::SafeArrayAccessData(registryArray, reinterpret_cast<void**>(&registryData))))
-        registryArray = nullptr;
-    if (processArray && FAILED(::SafeArrayAccessData(processArray, reinterpret_cast<void**>(&processData))))
-        processArray = nullptr;
-
-    for (const std::string& text : LowBytes(registryArray, registryData))
-        m_registryList.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    for (const std::string& text : LowBytes(processArray, processData))
-        m_processList.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-
-    if (registryArray) ::SafeArrayUnaccessData(registryArray);
-    if (processArray) ::SafeArrayUnaccessData(processArray);
-    ::VariantClear(&registry);
-    ::VariantClear(&processes);
+    kx::Variant registry, processes;
+    g_pEngine->get_RegistryList(registry.Put());
+    g_pEngine->get_ProcessList(processes.Put());
+    for (const std::wstring& text : kx::VariantStrings(registry.Get()))
+        m_registryList.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LowBytes(text).c_str()));
+    for (const std::wstring& text : kx::VariantStrings(processes.Get()))
+        m_processList.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LowBytes(text).c_str()));
 }
 
 void CScanDialog::OnDetect()

@@ -71,15 +71,11 @@ void CSystemTray::RestoreTrayIcon()
     m_bIconHidden = FALSE;
 }
 
-HMENU CSystemTray::LoadPopup(HMENU* menu) const
+HMENU CSystemTray::LoadPopup(kx::Menu& menu) const
 {
-    *menu = ::LoadMenuA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(m_nid.uID));
-    if (!*menu) return nullptr;
-    HMENU popup = ::GetSubMenu(*menu, 0);
-    if (!popup) {
-        ::DestroyMenu(*menu);
-        *menu = nullptr;
-    }
+    menu.Reset(::LoadMenuA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(m_nid.uID)));
+    HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
+    if (!popup) menu.Reset();
     return popup;
 }
 
@@ -88,11 +84,10 @@ BOOL CSystemTray::SetDefaultItem(UINT item, BOOL byPosition)
     if (item == m_nDefaultItem && byPosition == m_bDefaultByPosition) return TRUE;
     m_nDefaultItem = item;
     m_bDefaultByPosition = byPosition;
-    HMENU menu = nullptr;
-    HMENU popup = LoadPopup(&menu);
+    kx::Menu menu;
+    HMENU popup = LoadPopup(menu);
     if (!popup) return FALSE;
     ::SetMenuDefaultItem(popup, item, byPosition);
-    ::DestroyMenu(menu);
     return TRUE;
 }
 
@@ -128,8 +123,8 @@ LRESULT CSystemTray::OnTrayMessage(WPARAM wParam, LPARAM lParam)
     HWND target = app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
 
     if (LOWORD(lParam) == WM_RBUTTONUP) {
-        HMENU menu = nullptr;
-        HMENU popup = LoadPopup(&menu);
+        kx::Menu menu;
+        HMENU popup = LoadPopup(menu);
         if (!popup) return 0;
         ::SetMenuDefaultItem(popup, m_nDefaultItem, m_bDefaultByPosition);
         POINT cursor;
@@ -137,18 +132,16 @@ LRESULT CSystemTray::OnTrayMessage(WPARAM wParam, LPARAM lParam)
         ::SetForegroundWindow(target);
         ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, target, nullptr);
         ::PostMessageA(target, WM_NULL, 0, 0);
-        ::DestroyMenu(menu);
         return 1;
     }
     if (LOWORD(lParam) == WM_LBUTTONDBLCLK) {
         ::SetForegroundWindow(target);
         UINT id = m_nDefaultItem;
         if (m_bDefaultByPosition) {
-            HMENU menu = nullptr;
-            HMENU popup = LoadPopup(&menu);
+            kx::Menu menu;
+            HMENU popup = LoadPopup(menu);
             if (!popup) return 0;
             id = ::GetMenuItemID(popup, static_cast<int>(m_nDefaultItem));
-            ::DestroyMenu(menu);
         }
         ::SendMessageA(target, WM_COMMAND, id, 0);
         return 1;

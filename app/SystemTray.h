@@ -2,6 +2,7 @@
 // right click shows the tray menu, double click runs its default item.
 #pragma once
 
+#include "Handles.h"
 #include "Window.h"
 
 // The original 88-byte NOTIFYICONDATA layout (64-character tip), which every
@@ -44,7 +45,7 @@ private:
     static UINT TaskbarCreatedMessage();
     void OnTaskbarCreated();
     // The first popup of the tray menu, loaded anew; null when missing.
-    HMENU LoadPopup(HMENU* menu) const;
+    HMENU LoadPopup(kx::Menu& menu) const;
 
     BOOL m_bIconAdded = FALSE;
     BOOL m_bIconHidden = FALSE;

@@ -122,18 +122,15 @@ void CProgressPopup::Layout(int nLines, int nWidth)
 
     RECT text{kMargin, kMargin, nWidth - 2 * kMargin, 120};
     SIZE button{60, 24};   // used when no device context can be had
-    if (HDC dc = ::GetDC(m_hWnd)) {
-        HGDIOBJ previous = ::SelectObject(dc, m_font ? m_font.Get() : ::GetStockObject(DEFAULT_GUI_FONT));
+    if (kx::WindowDC dc{m_hWnd, m_font ? m_font.Get() : ::GetStockObject(DEFAULT_GUI_FONT)}) {
         std::string lines = "M";
         for (int i = 1; i < nLines; ++i) lines += "\nM";
-        ::DrawTextA(dc, lines.c_str(), -1, &text, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
+        ::DrawTextA(dc.Get(), lines.c_str(), -1, &text, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
         text.right = text.left + nWidth;
         SIZE cancel{};
-        ::GetTextExtentPoint32A(dc, " Cancel ", 8, &cancel);
+        ::GetTextExtentPoint32A(dc.Get(), " Cancel ", 8, &cancel);
         button.cx = cancel.cx + 4 * ex;
         button.cy = cancel.cy + 3 * ey;
-        ::SelectObject(dc, previous);
-        ::ReleaseDC(m_hWnd, dc);
     }
 
     RECT cancel{text.right - button.cx, text.bottom + kMargin, text.right, text.bottom + kMargin + button.cy};

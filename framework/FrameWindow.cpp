@@ -33,16 +33,15 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, HWND hParent)
     ::LoadStringA(module, resourceId, text, sizeof text);
     std::string title(text);
     title = title.substr(0, title.find('\n'));
-    m_hMenu = ::LoadMenuA(module, MAKEINTRESOURCEA(resourceId));
+    Menu menu(::LoadMenuA(module, MAKEINTRESOURCEA(resourceId)));
     m_hAccel = ::LoadAcceleratorsA(module, MAKEINTRESOURCEA(resourceId));
-    if (!CreateEx(0, kClassName, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                  hParent, m_hMenu, module)) {
-        // A window that failed in WM_CREATE took its menu with it.
-        if (m_hMenu && ::IsMenu(m_hMenu)) ::DestroyMenu(m_hMenu);
-        m_hMenu = nullptr;
-        return false;
-    }
-    return true;
+    // The window owns its menu from WM_NCCREATE on, and destroys it with
+    // itself, also when WM_CREATE fails; only a menu no window took is ours.
+    HMENU handle = menu.Get();
+    bool created = CreateEx(0, kClassName, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT, hParent, handle, module);
+    if (created || (handle && !::IsMenu(handle))) menu.Release();
+    return created;
 }
 
 bool CFrameWnd::PreTranslateMessage(MSG* msg)

@@ -23,7 +23,6 @@ protected:
 
 private:
     HACCEL m_hAccel = nullptr;
-    HMENU m_hMenu = nullptr;
 };
 
 } // namespace kx

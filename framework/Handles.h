@@ -3,7 +3,8 @@
 #pragma once
 
 #include <windows.h>
-#include <tlhelp32.h>
+#include <oleauto.h>
+
 #include <utility>
 
 namespace kx {
@@ -78,12 +79,51 @@ struct GdiObjectTraits {
     static bool Close(Type h) { return ::DeleteObject(h) != FALSE; }
 };
 
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static bool Close(Type h) { return ::DestroyMenu(h) != FALSE; }
+};
+struct BstrTraits {
+    using Type = BSTR;
+    static Type Invalid() { return nullptr; }
+    static bool Close(Type s) { ::SysFreeString(s); return true; }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle   = UniqueHandle<FileHandleTraits>;
 using FindHandle   = UniqueHandle<FindHandleTraits>;
 using RegKey       = UniqueHandle<RegKeyTraits>;
 using Module       = UniqueHandle<ModuleTraits>;
 using GdiObject    = UniqueHandle<GdiObjectTraits>;
+using Menu         = UniqueHandle<MenuTraits>;
+using Bstr         = UniqueHandle<BstrTraits>;
+
+// A window's device context with one object selected into it for a scope:
+// the previous object goes back and the context is released, in that order.
+class WindowDC {
+public:
+    WindowDC(HWND hWnd, HGDIOBJ selected) : m_hWnd(hWnd), m_dc(::GetDC(hWnd))
+    {
+        if (m_dc && selected) m_previous = ::SelectObject(m_dc, selected);
+    }
+    ~WindowDC()
+    {
+        if (!m_dc) return;
+        if (m_previous) ::SelectObject(m_dc, m_previous);
+        ::ReleaseDC(m_hWnd, m_dc);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+
+    HDC Get() const { return m_dc; }
+    explicit operator bool() const { return m_dc != nullptr; }
+
+private:
+    HWND m_hWnd;
+    HDC m_dc;
+    HGDIOBJ m_previous = nullptr;
+};
 
 // A COM interface pointer that releases its reference.
 template <typename T>

@@ -56,11 +56,9 @@ HRESULT CTypeInfoHolder::Load(LCID lcid)
                 for (UINT i = 0; i < attr->cFuncs; ++i) {
                     FUNCDESC* func = nullptr;
                     if (FAILED(info->GetFuncDesc(i, &func))) continue;
-                    BSTR name = nullptr;
-                    if (SUCCEEDED(info->GetDocumentation(func->memid, &name, nullptr, nullptr, nullptr)) && name) {
-                        m_names.push_back({std::wstring(name, ::SysStringLen(name)), func->memid});
-                        ::SysFreeString(name);
-                    }
+                    kx::Bstr name;
+                    if (SUCCEEDED(info->GetDocumentation(func->memid, name.Put(), nullptr, nullptr, nullptr)) && name)
+                        m_names.push_back({std::wstring(name.Get(), ::SysStringLen(name.Get())), func->memid});
                     info->ReleaseFuncDesc(func);
                 }
                 info->ReleaseTypeAttr(attr);

@@ -85,7 +85,6 @@ bool AnswerMessageBox(const std::string& caption, ShownBox& box, int button, DWO
 BoxAnswerer::BoxAnswerer(const std::string& caption)
     : m_caption(caption)
 {
-    ::InitializeCriticalSection(&m_lock);
     m_thread = ::CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
 
@@ -94,15 +93,12 @@ BoxAnswerer::~BoxAnswerer()
     ::InterlockedExchange(&m_stop, 1);
     ::WaitForSingleObject(m_thread, INFINITE);
     ::CloseHandle(m_thread);
-    ::DeleteCriticalSection(&m_lock);
 }
 
 std::vector<ShownBox> BoxAnswerer::Boxes()
 {
-    ::EnterCriticalSection(&m_lock);
-    std::vector<ShownBox> copy = m_boxes;
-    ::LeaveCriticalSection(&m_lock);
-    return copy;
+    kx::Lock lock(m_lock);
+    return m_boxes;
 }
 
 DWORD WINAPI BoxAnswerer::Run(void* param)
@@ -114,9 +110,10 @@ DWORD WINAPI BoxAnswerer::Run(void* param)
             // Recorded before it is answered: whoever waits for the modal call
             // to return then finds the box among Boxes().
             ShownBox box = ReadBox(hWnd, self->m_caption);
-            ::EnterCriticalSection(&self->m_lock);
-            self->m_boxes.push_back(box);
-            ::LeaveCriticalSection(&self->m_lock);
+            {
+                kx::Lock lock(self->m_lock);
+                self->m_boxes.push_back(box);
+            }
             Press(hWnd, IDOK);
         }
         ::Sleep(30);

@@ -2,6 +2,8 @@
 // one waits until the test presses a button from another thread).
 #pragma once
 
+#include "CriticalSection.h"
+
 #include <windows.h>
 
 #include <string>
@@ -35,7 +37,7 @@ private:
     std::string m_caption;
     HANDLE m_thread = nullptr;
     volatile LONG m_stop = 0;
-    CRITICAL_SECTION m_lock;
+    kx::CriticalSection m_lock;
     std::vector<ShownBox> m_boxes;
 };
 

@@ -1,6 +1,7 @@
 // Console driver for the engine: runs one detection pass in the current
 // directory (Kestrix.log is written there) and prints what it found.
 #include "ScanEngine.h"
+#include "VariantStrings.h"
 
 #include <commctrl.h>
 
@@ -12,16 +13,7 @@ namespace {
 void PrintList(const char* heading, const VARIANT& list)
 {
     std::printf("%s\n", heading);
-    SAFEARRAY* array = V_ARRAY(&list);
-    LONG lower = 0, upper = -1;
-    ::SafeArrayGetLBound(array, 1, &lower);
-    ::SafeArrayGetUBound(array, 1, &upper);
-    for (LONG i = lower; i <= upper; ++i) {
-        BSTR item = nullptr;
-        ::SafeArrayGetElement(array, &i, &item);
-        std::printf("  %ls\n", item ? item : L"");
-        ::SysFreeString(item);
-    }
+    for (const std::wstring& item : kx::VariantStrings(list)) std::printf("  %ls\n", item.c_str());
 }
 
 } // namespace
@@ -38,13 +30,11 @@ int main(int argc, char** argv)
     engine.DetectDW(&result);
     std::printf(result ? "Duskwire detected.\n" : "Duskwire not detected.\n");
     if (result) {
-        VARIANT registry, processes;
-        engine.get_RegistryList(&registry);
-        engine.get_ProcessList(&processes);
-        PrintList("RunServices values:", registry);
-        PrintList("Server processes:", processes);
-        ::VariantClear(&registry);
-        ::VariantClear(&processes);
+        kx::Variant registry, processes;
+        engine.get_RegistryList(registry.Put());
+        engine.get_ProcessList(processes.Put());
+        PrintList("RunServices values:", registry.Get());
+        PrintList("Server processes:", processes.Get());
     }
     return result ? 1 : 0;
 }
