@@ -1,6 +1,7 @@
 #include "KestrixApp.h"
 
 #include "AppMessages.h"
+#include "Application.h"
 #include "Handles.h"
 #include "MainFrame.h"
 #include "OptionsDialog.h"
@@ -126,5 +127,5 @@ void CKestrixApp::Uninstall(CSystemTray& tray)
     AppMessageBox("Kestrix has been successfully uninstalled!");
     g_bUninstalled = true;
     tray.DeleteTrayIcon();
-    ::ExitProcess(0xFFFF);
+    ::ExitProcess(kx::kImmediateExitCode);
 }

@@ -7,10 +7,11 @@
 #include "OptionsDialog.h"
 #include "ScanDialog.h"
 #include "Settings.h"
+#include "Version.h"
 #include "resource.h"
 
 
-const char* const CMainFrame::kTrayTip = "Kestrix v2.01";
+const char* const CMainFrame::kTrayTip = KX_TITLE;
 
 CMainFrame::CMainFrame()
 {

@@ -3,10 +3,11 @@
 #include "ScanEngine.h"
 
 #include "RegistryKey.h"
+#include "RunServicesPath.h"
 
 #include <memory>
 
-const char* const CScanEngine::kRunServicesPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+const char* const CScanEngine::kRunServicesPath = KX_RUNSERVICES_PATH;
 
 bool CScanEngine::FindRunServicesEntries()
 {

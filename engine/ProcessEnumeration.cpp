@@ -10,8 +10,6 @@ static_assert(sizeof(PROCESSENTRY32) == 296, "the 32-bit ANSI process entry");
 
 namespace {
 
-const DWORD kNoSnapshot = 0;
-const DWORD kNotRunning = static_cast<DWORD>(-1);
 // Not in the headers of every SDK; the value is fixed.
 const DWORD kProcessQueryLimitedInformation = 0x1000;
 
@@ -92,12 +90,12 @@ bool CScanEngine::SnapshotProcesses()
     return true;
 }
 
-DWORD CScanEngine::FindProcessId(std::string imagePath)
+DWORD CScanEngine::FindProcessId(const std::string& imagePath) const
 {
-    if (!m_pfnCreateToolhelp32Snapshot || !m_pfnProcess32First || !m_pfnProcess32Next) return kNoSnapshot;
+    if (!m_pfnCreateToolhelp32Snapshot || !m_pfnProcess32First || !m_pfnProcess32Next) return kNoSnapshotTaken;
 
     kx::FileHandle snapshot(m_pfnCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return kNoSnapshot;
+    if (!snapshot) return kNoSnapshotTaken;
 
     // A bare szExeFile must equal the file-name part of the path; only those
     // processes are worth resolving.
@@ -112,5 +110,5 @@ DWORD CScanEngine::FindProcessId(std::string imagePath)
         if (bare && (entry.th32ProcessID == 0 || !EqualsNoCase(entry.szExeFile, fileName))) continue;
         if (EqualsNoCase(ImagePathOf(entry), imagePath)) return entry.th32ProcessID;
     }
-    return kNotRunning;
+    return kProcessNotRunning;
 }

@@ -54,9 +54,8 @@ HRESULT CScanEngine::Remove(LONG* pVal)
 
     for (int i = 0; i < n; ++i) {
         DWORD pid = FindProcessId(m_pProcessList->GetAt(i));
-        // 0 (no snapshot) and -1 (not running) name no process to open.
         kx::KernelHandle process;
-        if (pid != 0 && pid != static_cast<DWORD>(-1)) process.Reset(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+        if (pid != kNoSnapshotTaken && pid != kProcessNotRunning) process.Reset(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
         if (!process || !::TerminateProcess(process.Get(), static_cast<UINT>(-1))) {
             EngineMessageBox("Error trying to terminate the process. Removal Failed!  See Kestrix.log for details.",
                              MB_OK | MB_ICONERROR);

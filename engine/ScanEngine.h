@@ -38,7 +38,10 @@ public:
     // Process enumeration through ToolHelp32, bound at run time.
     bool BindToolHelp();
     bool SnapshotProcesses();
-    DWORD FindProcessId(std::string imagePath);
+    // 0: no snapshot could be taken; all bits set: no such process runs.
+    DWORD FindProcessId(const std::string& imagePath) const;
+    static const DWORD kNoSnapshotTaken = 0;
+    static const DWORD kProcessNotRunning = static_cast<DWORD>(-1);
 
     // The detection pass and its means.
     bool FindRunServicesEntries();

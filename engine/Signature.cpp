@@ -1,5 +1,6 @@
 #include "Signature.h"
 
+#include "Application.h"
 #include "EngineModule.h"
 
 const unsigned char* LoadSignatureOrExit()
@@ -11,7 +12,7 @@ const unsigned char* LoadSignatureOrExit()
     const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
     if (size != kSignatureResourceSize || !bytes) {
         EngineMessageBox("Error loading signature. Program cannot continue.", MB_OK);
-        ::ExitProcess(0xFFFF);
+        ::ExitProcess(kx::kImmediateExitCode);
     }
     return static_cast<const unsigned char*>(bytes);
 }

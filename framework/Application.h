@@ -6,6 +6,10 @@
 
 namespace kx {
 
+// The exit code of a process that ends at once, with nothing cleaned up,
+// after its last message box (the uninstall, a missing signature).
+const UINT kImmediateExitCode = 0xFFFF;
+
 class CApplication {
 public:
     CApplication();

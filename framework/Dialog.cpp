@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "Application.h"
+#include "ResourceTypes.h"
 
 #include <cstring>
 #include <string>
@@ -10,7 +11,7 @@ namespace kx {
 namespace {
 
 HINSTANCE g_resourceModule = nullptr;
-const WORD kDlgInitType = 240;
+const WORD kDlgInitType = KX_RT_DLGINIT;
 // Initialisation data keeps the 16-bit message numbers of its origin.
 const WORD kDlgInitAddString16 = 0x0403;
 

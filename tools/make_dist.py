@@ -20,7 +20,11 @@ def main():
     files = {"Kestrix.exe": exe, "quarrion.dll": dll, "regsvr32.exe": regsvr32}
     for target, source in files.items():
         shutil.copy(source, os.path.join(folder, target))
-    text = open(readme, encoding="ascii").read().replace("\r\n", "\n").replace("\n", "\r\n")
+    text = open(readme, encoding="ascii").read().replace("@VERSION@", version)
+    lines = text.replace("\r\n", "\n").split("\n")
+    if len(lines) > 1 and lines[1] and set(lines[1]) == {"="}:
+        lines[1] = "=" * len(lines[0])   # the heading's underline fits the version
+    text = "\r\n".join(lines)
     with open(os.path.join(folder, "readme.txt"), "w", encoding="ascii", newline="") as f:
         f.write(text)
     archive = os.path.join(out, name + ".zip")

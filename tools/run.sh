@@ -38,7 +38,7 @@ if [ "$reset" = 1 ]; then
 fi
 say "preparing Windows (a 32-bit Wine prefix in $WINEPREFIX)"
 kx_prepare_prefix
-kx_install_dist "$root/build/dist/Kestrix-2.01"
+kx_install_dist "$KX_DIST"
 
 headless=0
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
@@ -70,7 +70,7 @@ if [ "$first_run" = 1 ]; then
     fi
 fi
 if [ "$demo" = 1 ]; then
-    kx_win wait '#32770' 'Kestrix v2.01' 300000 && say "Kestrix found the demo infection"
+    kx_win wait '#32770' "$KX_TITLE" 300000 && say "Kestrix found the demo infection"
 else
     kx_win wait KxFrameWnd Kestrix 300000
 fi

@@ -13,7 +13,7 @@ source "$root/tools/wine-env.sh"
 KX_TOOLS="$root/build/bin"
 
 kx_prepare_prefix
-kx_install_dist "$root/build/dist/Kestrix-2.01"
+kx_install_dist "$KX_DIST"
 unset DISPLAY
 kx_ensure_display
 wineserver -p
@@ -35,9 +35,9 @@ shot about
 kx_win command '#32770' 'About Kestrix' 1
 
 kx_win command KxFrameWnd Kestrix 32788     # Open
-kx_win wait '#32770' 'Kestrix v2.01'
+kx_win wait '#32770' "$KX_TITLE"
 shot main-idle
-kx_win command '#32770' 'Kestrix v2.01' 2
+kx_win command '#32770' "$KX_TITLE" 2
 
 # The harmless demo infection, then Detect from the tray.
 cp "$root/build/bin/fixtures/server_blank_value.exe" "$WINEPREFIX/drive_c/windows/system32/ .exe"
@@ -45,12 +45,12 @@ wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunServices' /ve /d
 wine 'C:\windows\system32\ .exe' 600 </dev/null >/dev/null 2>&1 &
 sleep 2
 kx_win command KxFrameWnd Kestrix 32782     # Detect
-kx_win wait '#32770' 'Kestrix v2.01'
+kx_win wait '#32770' "$KX_TITLE"
 shot main-results
-kx_win command '#32770' 'Kestrix v2.01' 1001   # Remove
+kx_win command '#32770' "$KX_TITLE" 1001   # Remove
 kx_win wait '#32770' 'Kestrix'
 kx_win command '#32770' 'Kestrix' 1
-kx_win command '#32770' 'Kestrix v2.01' 2
+kx_win command '#32770' "$KX_TITLE" 2
 
 # The tray menu, opened as the shell does on a right click on the icon.
 kx_win post KxSystemTray - 1034 140 0x205   # WM_RBUTTONUP

@@ -3,6 +3,11 @@
 # Wine's virtual desktop (captions, taskbar, tray), with the distribution
 # folder installed into it.
 KX_DATA=${XDG_DATA_HOME:-$HOME/.local/share}/kestrix
+# The version, as the project states it; the distribution folder and the main
+# dialog's caption carry it.
+KX_VERSION=$(sed -n 's/^project(Kestrix VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../CMakeLists.txt")
+KX_TITLE="Kestrix v$KX_VERSION"
+KX_DIST="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/dist/Kestrix-$KX_VERSION"
 export WINEPREFIX="$KX_DATA/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 KX_INSTALL_WIN='C:\Program Files\Kestrix'
 KX_INSTALL="$WINEPREFIX/drive_c/Program Files/Kestrix"

@@ -6,6 +6,9 @@
 #include "ModalDriver.h"
 #include "RunServicesState.h"
 #include "TestSupport.h"
+#include "MainFrame.h"
+#include "Settings.h"
+#include "Version.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +21,8 @@ using namespace kxtest;
 
 namespace {
 
-const char kSettingsKey[] = "SOFTWARE\\Penhallow\\Kestrix";
-const char kClsidKey[] = "CLSID\\{A942BD41-3FCB-11D2-96E1-444553540000}";
-const UINT kTrayCallback = WM_USER + 10;
+const char* const kSettingsKey = kSettingsKeyPath;
+const UINT kTrayCallback = CMainFrame::kTrayCallback;
 
 std::string Folder()
 {
@@ -207,7 +209,7 @@ TEST_F(DesktopProgramTest, StartUpScanFindsTheServerAndRemoveCleansUp)
     RunServicesState::SetString("Other", "other.exe");
 
     Start();
-    HWND dialog = Dialog("Kestrix v2.01");
+    HWND dialog = Dialog(KX_TITLE);
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(std::vector<std::string>{"Agent Service"}, ListItems(::GetDlgItem(dialog, IDC_REGISTRY_LIST)));
     EXPECT_EQ(std::vector<std::string>{sys + "kxagent.exe"}, ListItems(::GetDlgItem(dialog, IDC_PROCESS_LIST)));
@@ -240,7 +242,7 @@ TEST_F(DesktopProgramTest, ExitInAResultsDialogEndsTheProgram)
     ChildProcess running(server.Path());
 
     Start();
-    HWND dialog = Dialog("Kestrix v2.01");
+    HWND dialog = Dialog(KX_TITLE);
     ASSERT_NE(nullptr, dialog);
     Click(dialog, IDOK);
     EXPECT_EQ(0u, program->Wait(30000));
@@ -257,7 +259,7 @@ TEST_F(DesktopProgramTest, TrayCallbacksOpenTheDialogsAndNothingStartsWhileADete
 
     // A double click runs the default item, Open: the main dialog, idle.
     ::PostMessageA(tray, kTrayCallback, IDR_TRAYMENU, WM_LBUTTONDBLCLK);
-    HWND dialog = Dialog("Kestrix v2.01");
+    HWND dialog = Dialog(KX_TITLE);
     ASSERT_NE(nullptr, dialog);
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_DETECT)));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDC_REMOVE)));
@@ -282,14 +284,14 @@ TEST_F(DesktopProgramTest, TrayCallbacksOpenTheDialogsAndNothingStartsWhileADete
         ::PostMessageA(frame, WM_COMMAND, ID_TRAY_DETECT, 0);
         for (UINT command : {ID_TRAY_OPEN, ID_TRAY_ABOUT, ID_TRAY_OPTIONS, ID_TRAY_UNINSTALL, ID_TRAY_DETECT})
             ::PostMessageA(frame, WM_COMMAND, command, 0);
-        ::PostMessageA(frame, WM_TIMER, 1224, 0);
+        ::PostMessageA(frame, WM_TIMER, CMainFrame::kTimerId, 0);
         ASSERT_TRUE(WaitUntil([&] { return !answerer.Boxes().empty(); }, 60000));
         // Posted after the pass: once it shows, everything posted before it
         // has been dispatched.
         ::PostMessageA(frame, WM_COMMAND, ID_TRAY_ABOUT, 0);
         HWND marker = Dialog("About Kestrix");
         ASSERT_NE(nullptr, marker);
-        for (const char* caption : {"Kestrix v2.01", "Options..."})
+        for (const char* caption : {KX_TITLE, "Options..."})
             EXPECT_EQ(nullptr, Dialog(caption, 0)) << caption;
         EXPECT_EQ(1, VisibleBoxes(program->Pid(), "About Kestrix"));
         ::PostMessageA(marker, WM_COMMAND, IDOK, 0);
@@ -379,7 +381,7 @@ TEST_F(DesktopProgramTest, DoubleClickOnDetectRunsOnePass)
     HWND frame = Frame();
     ASSERT_NE(nullptr, frame);
     ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
-    HWND dialog = Dialog("Kestrix v2.01");
+    HWND dialog = Dialog(KX_TITLE);
     ASSERT_NE(nullptr, dialog);
     HWND detect = ::GetDlgItem(dialog, IDC_DETECT);
     auto click = [&] {
@@ -412,7 +414,7 @@ TEST_F(DesktopProgramTest, BoxesOpenedFromTheMainDialogAreModalToIt)
     HWND frame = Frame();
     ASSERT_NE(nullptr, frame);
     ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
-    HWND dialog = Dialog("Kestrix v2.01");
+    HWND dialog = Dialog(KX_TITLE);
     ASSERT_NE(nullptr, dialog);
     struct Box {
         UINT command;

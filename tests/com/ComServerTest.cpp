@@ -15,7 +15,6 @@ using namespace kxtest;
 
 namespace {
 
-const char kClsidKey[] = "CLSID\\{A942BD41-3FCB-11D2-96E1-444553540000}";
 const char kTypeLibKey[] = "TypeLib\\{80951144-3F67-11D2-96E1-444553540000}\\1.0\\0\\win32";
 const char kInterfaceKey[] = "Interface\\{A942BD40-3FCB-11D2-96E1-444553540000}";
 

@@ -11,7 +11,6 @@ using namespace kxtest;
 
 namespace {
 
-const char kClsidKey[] = "CLSID\\{A942BD41-3FCB-11D2-96E1-444553540000}";
 
 DWORD RunRegsvr32(const std::string& folder, const std::string& args)
 {

@@ -1,12 +1,13 @@
 #include "RunServicesState.h"
 
 #include "Handles.h"
+#include "RunServicesPath.h"
 
 #include <stdexcept>
 
 namespace kxtest {
 
-const char* const kRunServicesPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+const char* const kRunServicesPath = KX_RUNSERVICES_PATH;
 
 namespace {
 

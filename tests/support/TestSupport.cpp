@@ -6,6 +6,8 @@
 
 namespace kxtest {
 
+const char* const kClsidKey = "CLSID\\{A942BD41-3FCB-11D2-96E1-444553540000}";
+
 std::string ExeDir()
 {
     char path[MAX_PATH];

@@ -11,6 +11,9 @@
 
 namespace kxtest {
 
+// The engine class's key under HKEY_CLASSES_ROOT.
+extern const char* const kClsidKey;
+
 // Folder of the running test program (helper programs are built beside it).
 std::string ExeDir();
 std::string HelperPath(const char* exeName);

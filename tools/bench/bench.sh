@@ -99,7 +99,7 @@ echo
 echo "## Memory"
 echo
 mkdir -p "$WINEPREFIX/drive_c/Kestrix"
-cp "$root/build/dist/Kestrix-2.01/"* "$WINEPREFIX/drive_c/Kestrix/"
+cp "$root"/build/dist/Kestrix-*/* "$WINEPREFIX/drive_c/Kestrix/"
 (cd "$WINEPREFIX/drive_c/Kestrix" && wine regsvr32.exe quarrion.dll /s)
 echo "The engine, 100 silent passes on one object and 100 create/Init/release cycles through COM (working set in KiB):"
 echo
