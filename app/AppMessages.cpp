@@ -4,7 +4,6 @@
 #include "Settings.h"
 #include "resource.h"
 
-#include <cstdlib>
 
 std::string LoadAppString(UINT id)
 {
@@ -21,16 +20,4 @@ int AppMessageBox(const std::string& text, UINT type)
 int AppMessageBox(UINT stringId, UINT type)
 {
     return AppMessageBox(LoadAppString(stringId), type);
-}
-
-void EnsureEngineOrExit()
-{
-    if (g_pEngine) return;
-    HRESULT hr = ::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine,
-                                    reinterpret_cast<void**>(&g_pEngine));
-    if (SUCCEEDED(hr)) return;
-    g_pEngine = nullptr;
-    AppMessageBox(IDS_COCREATE_FAILED, MB_OK | MB_ICONEXCLAMATION);
-    ::CoUninitialize();
-    std::exit(-1);
 }

@@ -1,12 +1,14 @@
 #include "KestrixApp.h"
 
 #include "AppMessages.h"
+#include "EngineSlot.h"
 #include "Application.h"
 #include "Handles.h"
 #include "MainFrame.h"
 #include "OptionsDialog.h"
 #include "RegistryTree.h"
 #include "Settings.h"
+#include "Text.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -25,10 +27,8 @@ const DWORD kInstalled = 1;
 // unknown (never one at the root of the drive).
 std::string Regsvr32Path()
 {
-    char dir[MAX_PATH] = {};
-    DWORD n = ::GetCurrentDirectoryA(MAX_PATH, dir);
-    if (n == 0 || n >= MAX_PATH) return std::string();
-    return std::string(dir, n) + "\\regsvr32.exe";
+    const std::string dir = kx::CurrentDirectory();
+    return dir.empty() ? std::string() : dir + "\\regsvr32.exe";
 }
 
 } // namespace
@@ -94,11 +94,7 @@ bool CKestrixApp::RegisterEngine(HKEY settingsKey)
     ::WaitForSingleObject(process.Get(), INFINITE);
 
     ReleaseEngine();
-    if (FAILED(::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine,
-                                  reinterpret_cast<void**>(&g_pEngine)))) {
-        g_pEngine = nullptr;
-        return false;
-    }
+    if (!CreateEngine()) return false;
     ::RegSetValueExA(settingsKey, "Installed", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kInstalled),
                      sizeof kInstalled);
     {

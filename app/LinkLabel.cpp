@@ -1,5 +1,6 @@
 #include "LinkLabel.h"
 
+#include "AppMessages.h"
 #include "FormatText.h"
 #include "resource.h"
 
@@ -282,7 +283,5 @@ std::string CLinkLabel::OpenErrorText(UINT_PTR code)
 
 void CLinkLabel::ShowOpenError(UINT_PTR code)
 {
-    char title[64] = "Kestrix";
-    ::LoadStringA(::GetModuleHandleA(nullptr), IDS_TITLE, title, sizeof title);
-    ::MessageBoxA(::GetActiveWindow(), OpenErrorText(code).c_str(), title, MB_OK | MB_ICONEXCLAMATION);
+    AppMessageBox(OpenErrorText(code), MB_OK | MB_ICONEXCLAMATION);
 }

@@ -3,6 +3,7 @@
 #include "FormatText.h"
 #include "AboutBox.h"
 #include "AppMessages.h"
+#include "EngineSlot.h"
 #include "KestrixApp.h"
 #include "OptionsDialog.h"
 #include "ScanDialog.h"
@@ -119,37 +120,35 @@ void CMainFrame::OnDetect()
         if (g_pSettings->SilentMode == 0) AppMessageBox(IDS_NOT_DETECTED, MB_OK);
         ReleaseEngine();
     } else {
-        m_tray.HideTrayIcon();
-        INT_PTR choice = 0;
-        {
-            CScanDialog dialog(CScanDialog::kResultsMode);
-            choice = dialog.DoModal();
-        }
-        if (choice == IDOK) {
+        CScanDialog dialog(CScanDialog::kResultsMode);
+        if (RunWithTrayHidden(dialog, true) == IDOK) {
             Close();   // the program is ending: busy stays set, the timer stopped
             return;
         }
-        m_tray.RestoreTrayIcon();
     }
     if (g_pSettings->TimedScanning) RestartTimer();
     m_bBusy = 0;
+}
+
+INT_PTR CMainFrame::RunWithTrayHidden(kx::CDialog& dialog, bool okEndsTheProgram)
+{
+    m_tray.HideTrayIcon();
+    INT_PTR choice = dialog.DoModal();
+    if (!(okEndsTheProgram && choice == IDOK)) m_tray.RestoreTrayIcon();   // else it goes with the program
+    return choice;
 }
 
 void CMainFrame::OnOpen()
 {
     if (m_bBusy || g_bEnginePass) return;
     StopScanTimer();
-    m_tray.HideTrayIcon();
-    INT_PTR choice = 0;
     {
         CScanDialog dialog;
-        choice = dialog.DoModal();
+        if (RunWithTrayHidden(dialog, true) == IDOK) {
+            Close();
+            return;
+        }
     }
-    if (choice == IDOK) {
-        Close();
-        return;
-    }
-    m_tray.RestoreTrayIcon();
     if (g_pSettings->TimedScanning) RestartTimer();
 }
 
@@ -157,25 +156,21 @@ void CMainFrame::OnOptions()
 {
     if (m_bBusy || g_bEnginePass) return;
     StopScanTimer();
-    m_tray.HideTrayIcon();
     {
         COptionsDialog dialog;
-        dialog.DoModal();
+        RunWithTrayHidden(dialog, false);
     }
     if (g_pSettings->TimedScanning) RestartTimer();
     else StopScanTimer();
-    m_tray.RestoreTrayIcon();
 }
 
 void CMainFrame::OnAbout()
 {
     if (m_bBusy || g_bEnginePass) return;
-    m_tray.HideTrayIcon();
-    {
-        CAboutBox box;
-        box.DoModal();
-    }
-    m_tray.RestoreTrayIcon();
+    // Deliberate: the scan timer keeps running under the about box (the
+    // other dialogs stop it); a tick meanwhile runs a pass as usual.
+    CAboutBox box;
+    RunWithTrayHidden(box, false);
 }
 
 void CMainFrame::OnUninstall()

@@ -3,6 +3,7 @@
 // main dialog when asked or when a scan finds the trojan.
 #pragma once
 
+#include "Dialog.h"
 #include "FrameWindow.h"
 #include "SystemTray.h"
 
@@ -34,6 +35,9 @@ private:
     void OnDetect();
     void OnOptions();
     void OnAbout();
+    // Runs a dialog modally with the tray icon hidden, and shows the icon
+    // again afterwards unless OK in it ends the program.
+    INT_PTR RunWithTrayHidden(kx::CDialog& dialog, bool okEndsTheProgram);
     void OnUninstall();
     void OnExit();
 

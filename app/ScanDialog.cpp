@@ -2,6 +2,7 @@
 
 #include "AboutBox.h"
 #include "AppMessages.h"
+#include "EngineSlot.h"
 #include "OptionsDialog.h"
 #include "Settings.h"
 #include "VariantStrings.h"

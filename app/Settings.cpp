@@ -1,7 +1,6 @@
 #include "Settings.h"
 
 AppSettings* g_pSettings = nullptr;
-IScanEngine* g_pEngine = nullptr;
 bool g_bUninstalled = false;
 bool g_bEnginePass = false;
 
@@ -77,13 +76,4 @@ void WriteSettings(HKEY key)
     WriteSwitch(key, "TimedScanning", g_pSettings->TimedScanning);
     ::RegSetValueExA(key, "ScanInterval", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&g_pSettings->ScanInterval),
                      sizeof g_pSettings->ScanInterval);
-}
-
-void ReleaseEngine()
-{
-    if (g_pEngine) {
-        IScanEngine* engine = g_pEngine;
-        g_pEngine = nullptr;
-        engine->Release();
-    }
 }

@@ -2,8 +2,6 @@
 // program's parts.
 #pragma once
 
-#include "ScanEngine_h.h"
-
 #include <windows.h>
 
 struct AppSettings {
@@ -15,7 +13,6 @@ struct AppSettings {
 };
 
 extern AppSettings* g_pSettings;
-extern IScanEngine* g_pEngine;   // at most one engine object; whoever empties it releases it
 extern bool g_bUninstalled;
 
 // True while a detection or removal pass runs, from the frame or the main
@@ -51,5 +48,3 @@ LONG OpenSettingsKey(HKEY* key);
 void ReadSettings(HKEY key);
 void WriteSettings(HKEY key);
 
-// Releases the engine object in g_pEngine, if any, and empties the slot.
-void ReleaseEngine();

@@ -26,13 +26,9 @@ BOOL CSystemTray::CreateTrayIcon(HWND hParent, UINT callbackMessage, const char*
     }
     HINSTANCE module = kx::CDialog::ResourceModule();
     WNDCLASSA wc{};
-    if (!::GetClassInfoA(module, kClassName, &wc)) {
-        wc = WNDCLASSA{};
-        wc.lpfnWndProc = kx::CWindow::StaticWindowProc;
-        wc.hInstance = module;
-        wc.lpszClassName = kClassName;
-        ::RegisterClassA(&wc);
-    }
+    wc.hInstance = module;
+    wc.lpszClassName = kClassName;
+    RegisterClassOnce(wc);
     CreateEx(0, kClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, module);
 
     m_nid = TrayIconData{};

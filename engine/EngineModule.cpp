@@ -9,11 +9,16 @@ HMODULE EngineModule()
     return reinterpret_cast<HMODULE>(&__ImageBase);
 }
 
-std::string EngineTitle()
+std::string EngineModulePath()
 {
     char path[MAX_PATH];
     DWORD n = ::GetModuleFileNameA(EngineModule(), path, MAX_PATH);
-    std::string name(path, n);
+    return std::string(path, n);
+}
+
+std::string EngineTitle()
+{
+    std::string name = EngineModulePath();
     size_t slash = name.find_last_of("\\/");
     if (slash != std::string::npos) name.erase(0, slash + 1);
     size_t dot = name.find_last_of('.');

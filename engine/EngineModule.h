@@ -8,6 +8,9 @@
 
 HMODULE EngineModule();
 
+// The module's full path as the loader gives it.
+std::string EngineModulePath();
+
 // The module's file name without directory and extension ("quarrion").
 std::string EngineTitle();
 

@@ -1,16 +1,15 @@
 #include "ListVariant.h"
 
+#include "Text.h"
+
 #include <vector>
 
 namespace {
 
 BSTR AnsiToBstr(const std::string& s)
 {
-    if (s.empty()) return ::SysAllocStringLen(L"", 0);   // empty, but present
-    int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<size_t>(n > 0 ? n : 0) + 1);
-    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), wide.data(), n);
-    return ::SysAllocStringLen(wide.data(), static_cast<UINT>(n > 0 ? n : 0));
+    const std::wstring wide = kx::Widen(s);
+    return ::SysAllocStringLen(wide.empty() ? L"" : wide.data(), static_cast<UINT>(wide.size()));   // empty, but present
 }
 
 } // namespace

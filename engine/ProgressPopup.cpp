@@ -18,15 +18,12 @@ const int kMargin = 10;
 
 bool RegisterPopupClass(HINSTANCE module)
 {
-    WNDCLASSA existing;
-    if (::GetClassInfoA(module, CProgressPopup::kClassName, &existing)) return true;
     WNDCLASSA wc{};
     wc.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = kx::CWindow::StaticWindowProc;
     wc.hInstance = module;
     wc.hCursor = ::LoadCursorA(nullptr, IDC_APPSTARTING);
     wc.lpszClassName = CProgressPopup::kClassName;
-    return ::RegisterClassA(&wc) != 0;
+    return kx::CWindow::RegisterClassOnce(wc);
 }
 
 HWND DefaultOwner()

@@ -4,6 +4,7 @@
 
 #include "EngineModule.h"
 #include "RegistryKey.h"
+#include "Text.h"
 
 #include <memory>
 
@@ -26,12 +27,6 @@ bool IsPlainFileName(const std::string& name)
     return name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
 }
 
-std::string CurrentDirectory()
-{
-    char path[MAX_PATH];
-    DWORD n = ::GetCurrentDirectoryA(MAX_PATH, path);
-    return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
-}
 
 } // namespace
 
@@ -98,7 +93,7 @@ bool CScanEngine::RemoveRegistryEntries()
 bool CScanEngine::QuarantineFiles()
 {
     // An unknown current directory must not become the root of the drive.
-    const std::string current = CurrentDirectory();
+    const std::string current = kx::CurrentDirectory();
     std::string dir = current + "\\" + kQuarantineDirName;
     WIN32_FIND_DATAA found;
     bool exists = !current.empty() && kx::FindHandle(::FindFirstFileA(dir.c_str(), &found)).Valid();

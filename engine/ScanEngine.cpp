@@ -14,10 +14,7 @@ CScanEngine::CScanEngine()
 
 CScanEngine::~CScanEngine()
 {
-    if (m_pLog) {
-        m_pLog->Close();
-        m_pLog.reset();
-    }
+    CloseLog();
     m_pRegistryList.reset();
     m_pProcessList.reset();
     m_pCandidateList.reset();
@@ -90,10 +87,7 @@ HRESULT CScanEngine::Init(LONG bLog, LONG bSilent, LONG* pVal)
     return Guarded("Init", pVal, S_OK, [&] {
         // Kestrix.log is opened for exclusive use, so an earlier log object must
         // finish its section (footer, close) before the new one can open the file.
-        if (m_pLog) {
-            m_pLog->Close();
-            m_pLog.reset();
-        }
+        CloseLog();
         m_pLog.reset(new CScanLog);
         m_pLog->Start(bLog != 0);
         m_bSilent = bSilent != 0;
@@ -112,6 +106,13 @@ HRESULT CScanEngine::put_Silent(LONG newVal)
 {
     m_bSilent = newVal != 0;
     return S_OK;
+}
+
+void CScanEngine::CloseLog()
+{
+    if (!m_pLog) return;
+    m_pLog->Close();   // the "Scan completed" banner, then the file is let go
+    m_pLog.reset();
 }
 
 void CScanEngine::Log(const char* text)

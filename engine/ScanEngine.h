@@ -65,6 +65,8 @@ protected:
     using PFN_Module32First = BOOL(WINAPI*)(HANDLE, LPMODULEENTRY32);
     using PFN_QueryFullProcessImageName = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 
+    // Ends the log's section and closes it, when there is one.
+    void CloseLog();
     // Writes to the log when Init has made one.
     void Log(const char* text);
     void Log(const std::string& text) { Log(text.c_str()); }

@@ -2,17 +2,14 @@
 
 #include "Application.h"
 #include "EngineModule.h"
+#include "Resource.h"
 
 const unsigned char* LoadSignatureOrExit()
 {
-    HMODULE module = EngineModule();
-    HRSRC info = ::FindResourceA(module, MAKEINTRESOURCEA(kSignatureResourceId), "BINARY");
-    DWORD size = info ? ::SizeofResource(module, info) : 0;
-    HGLOBAL loaded = info ? ::LoadResource(module, info) : nullptr;
-    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    if (size != kSignatureResourceSize || !bytes) {
+    kx::ResourceBytes bytes = kx::FindResourceBytes(EngineModule(), MAKEINTRESOURCEA(kSignatureResourceId), "BINARY");
+    if (bytes.size != kSignatureResourceSize || !bytes.data) {
         EngineMessageBox("Error loading signature. Program cannot continue.", MB_OK);
         ::ExitProcess(kx::kImmediateExitCode);
     }
-    return static_cast<const unsigned char*>(bytes);
+    return static_cast<const unsigned char*>(bytes.data);
 }

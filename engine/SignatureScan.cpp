@@ -5,6 +5,7 @@
 #include "ProgressPopup.h"
 #include "Signature.h"
 #include "ImageFile.h"
+#include "Text.h"
 
 #include <cstring>
 #include <vector>
@@ -34,22 +35,11 @@ bool CScanEngine::CheckRunServicesImages()
         for (const std::string& running : m_pProcessList->Items())
             if (EqualsNoCase(registered, running)) work.Append(registered);
     // ...and under a directory named system (system32 included).
-    for (int i = work.GetCount() - 1; i >= 0; --i) {
-        std::string lower = work.GetAt(i);
-        if (!lower.empty()) ::CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
-        if (lower.find("\\system") == std::string::npos) work.RemoveAt(i);
-    }
+    work.KeepIf([](const std::string& path) { return kx::LowerCase(path).find("\\system") != std::string::npos; });
     if (work.IsEmpty()) return false;
 
-    bool found = false;
-    for (int i = 0; i < work.GetCount();) {
-        if (MatchesSignature(work.GetAt(i), buffer.data(), signature)) {
-            found = true;
-            ++i;
-        } else {
-            work.RemoveAt(i);
-        }
-    }
+    work.KeepIf([&](const std::string& path) { return MatchesSignature(path, buffer.data(), signature); });
+    const bool found = !work.IsEmpty();
     m_pProcessList->Copy(work);
     if (found) m_bDetected = true;
     return found;
@@ -68,20 +58,14 @@ bool CScanEngine::ScanRunningImages()
         popup.SetText("Performing system scan...");
     }
 
-    bool found = false;
-    const int count = m_pCandidateList->GetCount();
-    for (int visited = 0, i = 0; visited < count; ++visited) {
+    m_pCandidateList->KeepIf([&](const std::string& path) {
         if (!m_bSilent) {
             popup.Step();
             popup.PumpMessages(true, false);   // a cancel does not stop the scan
         }
-        if (MatchesSignature(m_pCandidateList->GetAt(i), buffer.data(), signature)) {
-            found = true;
-            ++i;
-        } else {
-            m_pCandidateList->RemoveAt(i);
-        }
-    }
+        return MatchesSignature(path, buffer.data(), signature);
+    });
+    const bool found = !m_pCandidateList->IsEmpty();
 
     if (m_bDetected) {
         // Keep only the carriers the first scan did not find.

@@ -1,5 +1,7 @@
 #include "StringList.h"
 
+#include "Text.h"
+
 #include <windows.h>
 
 void CStringList::SetAt(int i, const std::string& s)
@@ -27,10 +29,7 @@ bool EqualsNoCase(const std::string& a, const std::string& b)
     // Ordinal comparison after lower-casing in the ANSI code page, as file
     // names compare (lstrcmpi's word sort would also ignore hyphens).
     if (a.size() != b.size()) return false;
-    std::string la(a), lb(b);
-    if (!la.empty()) ::CharLowerBuffA(&la[0], static_cast<DWORD>(la.size()));
-    if (!lb.empty()) ::CharLowerBuffA(&lb[0], static_cast<DWORD>(lb.size()));
-    return la == lb;
+    return kx::LowerCase(a) == kx::LowerCase(b);
 }
 
 void SubtractList(const CStringList& kept, CStringList& reduced)

@@ -19,6 +19,17 @@ public:
     void RemoveAll() { m_items.clear(); }
     void Copy(const CStringList& other) { m_items = other.m_items; }
 
+    // Keeps the entries for which keep(entry) is true, in their order; keep
+    // sees every entry once, first to last.
+    template <typename Keep>
+    void KeepIf(Keep keep)
+    {
+        std::vector<std::string> kept;
+        for (const std::string& entry : m_items)
+            if (keep(entry)) kept.push_back(entry);
+        m_items.swap(kept);
+    }
+
     // Index of the first entry equal to s ignoring letter case, or -1.
     int FindNoCase(const std::string& s) const;
 

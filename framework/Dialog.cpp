@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "Application.h"
+#include "Resource.h"
 #include "ResourceTypes.h"
 
 #include <cstring>
@@ -64,13 +65,10 @@ void CDialog::BindControl(int id, CWindow& control)
 
 void CDialog::RunInitData()
 {
-    HINSTANCE module = ResourceModule();
-    HRSRC info = ::FindResourceA(module, MAKEINTRESOURCEA(m_nTemplateId), MAKEINTRESOURCEA(kDlgInitType));
-    if (!info) return;
-    HGLOBAL loaded = ::LoadResource(module, info);
-    const BYTE* p = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
+    ResourceBytes data = FindResourceBytes(ResourceModule(), MAKEINTRESOURCEA(m_nTemplateId), MAKEINTRESOURCEA(kDlgInitType));
+    const BYTE* p = static_cast<const BYTE*>(data.data);
     if (!p) return;
-    const BYTE* end = p + ::SizeofResource(module, info);
+    const BYTE* end = p + data.size;
     // Entries: WORD control id, WORD message, DWORD length, data; a zero id ends.
     while (p + 8 <= end) {
         WORD id = *reinterpret_cast<const WORD*>(p);

@@ -18,17 +18,13 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, HWND hParent)
 {
     HINSTANCE module = CDialog::ResourceModule();
     WNDCLASSA wc{};
-    if (!::GetClassInfoA(module, kClassName, &wc)) {
-        wc = WNDCLASSA{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = CWindow::StaticWindowProc;
-        wc.hInstance = module;
-        wc.hIcon = ::LoadIconA(module, MAKEINTRESOURCEA(resourceId));
-        wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = kClassName;
-        if (!::RegisterClassA(&wc)) return false;
-    }
+    wc.style = CS_DBLCLKS;
+    wc.hInstance = module;
+    wc.hIcon = ::LoadIconA(module, MAKEINTRESOURCEA(resourceId));
+    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassOnce(wc)) return false;
     char text[256] = {};
     ::LoadStringA(module, resourceId, text, sizeof text);
     std::string title(text);

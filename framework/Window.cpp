@@ -131,6 +131,14 @@ LRESULT CWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProc(message, wParam, lParam);
 }
 
+bool CWindow::RegisterClassOnce(WNDCLASSA wc)
+{
+    WNDCLASSA existing;
+    if (::GetClassInfoA(wc.hInstance, wc.lpszClassName, &existing)) return true;
+    wc.lpfnWndProc = StaticWindowProc;
+    return ::RegisterClassA(&wc) != 0;
+}
+
 LRESULT CALLBACK CWindow::StaticWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWindow* window = FromHandle(hWnd);

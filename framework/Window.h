@@ -84,6 +84,11 @@ public:
 
     static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Registers a class of window objects (window procedure StaticWindowProc)
+    // unless the module has it already. The class's fields other than the
+    // procedure come from wc, which names the module and the class.
+    static bool RegisterClassOnce(WNDCLASSA wc);
+
 protected:
     virtual const MessageMap* GetMessageMap() const;
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);

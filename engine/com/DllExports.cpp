@@ -4,6 +4,8 @@
 #include "ClassFactory.h"
 #include "CriticalSection.h"
 #include "EngineModule.h"
+#include "Resource.h"
+#include "Text.h"
 #include "Registrar.h"
 #include "ScanEngine_h.h"
 #include "ServerLock.h"
@@ -27,12 +29,6 @@ kx::CApplication g_engineApp;
 kx::CriticalSection g_classObjectLock;
 CScanEngineFactory* g_pClassObject = nullptr;   // the module's reference
 
-std::string ModulePath()
-{
-    char path[MAX_PATH];
-    DWORD n = ::GetModuleFileNameA(EngineModule(), path, MAX_PATH);
-    return std::string(path, n);
-}
 
 std::string ShortPath(const std::string& path)
 {
@@ -53,32 +49,21 @@ std::string DoubledQuotes(const std::string& s)
 
 std::string RegistryScript()
 {
-    HMODULE module = EngineModule();
-    HRSRC info = ::FindResourceA(module, MAKEINTRESOURCEA(kRegistryScriptId), "REGISTRY");
-    HGLOBAL loaded = info ? ::LoadResource(module, info) : nullptr;
-    const char* text = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
-    return text ? std::string(text, ::SizeofResource(module, info)) : std::string();
+    kx::ResourceBytes script = kx::FindResourceBytes(EngineModule(), MAKEINTRESOURCEA(kRegistryScriptId), "REGISTRY");
+    return script.data ? std::string(static_cast<const char*>(script.data), script.size) : std::string();
 }
 
 HRESULT UpdateRegistry(bool registering)
 {
     std::string script = RegistryScript();
     if (script.empty()) return E_FAIL;
-    return UpdateRegistryFromScript(script, {{"MODULE", DoubledQuotes(ShortPath(ModulePath()))}}, registering);
+    return UpdateRegistryFromScript(script, {{"MODULE", DoubledQuotes(ShortPath(EngineModulePath()))}}, registering);
 }
 
-std::wstring Wide(const std::string& s)
-{
-    int n = ::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
-    std::wstring w(n > 0 ? n : 1, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, &w[0], n);
-    w.resize(n > 0 ? n - 1 : 0);
-    return w;
-}
 
 HRESULT RegisterTypeLibrary()
 {
-    std::wstring path = Wide(ModulePath());
+    std::wstring path = kx::Widen(EngineModulePath());
     kx::ComPtr<ITypeLib> library;
     // A full path: LoadTypeLib only loads (it registers a bare file name).
     HRESULT hr = ::LoadTypeLib(path.c_str(), library.Put());
