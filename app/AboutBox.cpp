@@ -5,10 +5,7 @@
 const char* const CAboutBox::kMailTarget = "mailto:team@kestrix.invalid";
 const char* const CAboutBox::kWebTarget = "http://www.kestrix.invalid/";
 
-CAboutBox::CAboutBox(HWND hParent)
-    : CDialog(IDD_ABOUTBOX, hParent)
-{
-}
+CAboutBox::CAboutBox(HWND hParent) : CDialog(IDD_ABOUTBOX, hParent) {}
 
 void CAboutBox::BindControls()
 {

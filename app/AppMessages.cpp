@@ -4,7 +4,6 @@
 #include "Settings.h"
 #include "resource.h"
 
-
 std::string LoadAppString(UINT id)
 {
     char text[512] = {};

@@ -6,7 +6,7 @@
 namespace {
 // Constructed before WinMain, destroyed by the runtime's exit after it.
 CKestrixApp theApp;
-}
+}   // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

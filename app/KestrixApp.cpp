@@ -31,7 +31,7 @@ std::string Regsvr32Path()
     return dir.empty() ? std::string() : dir + "\\regsvr32.exe";
 }
 
-} // namespace
+}   // namespace
 
 CKestrixApp::CKestrixApp()
 {
@@ -109,9 +109,8 @@ void CKestrixApp::Uninstall(CSystemTray& tray)
 {
     kx::RegKey maker;
     const std::string regsvr32 = Regsvr32Path();
-    if (regsvr32.empty() ||
-        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMakerKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                          nullptr, maker.Put(), nullptr) != ERROR_SUCCESS) {
+    if (regsvr32.empty() || ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMakerKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                              KEY_ALL_ACCESS, nullptr, maker.Put(), nullptr) != ERROR_SUCCESS) {
         AppMessageBox("UnInstallation Failed. Please see the readme file for information on how to manually "
                       "uninstall Kestrix.");
         return;

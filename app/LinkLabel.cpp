@@ -7,7 +7,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-
 const COLORREF CLinkLabel::kNormal = RGB(0, 0, 238);
 const COLORREF CLinkLabel::kVisited = RGB(85, 26, 139);
 
@@ -31,12 +30,9 @@ LONG ReadDefaultValue(HKEY root, const std::string& subkey, std::string& out)
     return ERROR_SUCCESS;
 }
 
-} // namespace
+}   // namespace
 
-CLinkLabel::CLinkLabel()
-    : m_clrNormal(kNormal), m_clrVisited(kVisited), m_clrHover(::GetSysColor(COLOR_HIGHLIGHT))
-{
-}
+CLinkLabel::CLinkLabel() : m_clrNormal(kNormal), m_clrVisited(kVisited), m_clrHover(::GetSysColor(COLOR_HIGHLIGHT)) {}
 
 CLinkLabel::~CLinkLabel()
 {
@@ -224,10 +220,8 @@ LRESULT CLinkLabel::OnCtlColor(WPARAM wParam, LPARAM)
 void CLinkLabel::OnClicked()
 {
     UINT_PTR result = OpenTarget(m_strTarget, SW_SHOW);
-    m_bLinkVisited = result > 32 ? TRUE : FALSE;
-    if (result > 32) {
-        MarkVisited(true);
-    } else {
+    MarkVisited(result > 32);
+    if (result <= 32) {
         ::MessageBeep(MB_ICONEXCLAMATION);
         ShowOpenError(result);
     }
@@ -235,8 +229,8 @@ void CLinkLabel::OnClicked()
 
 UINT_PTR CLinkLabel::OpenTarget(const std::string& url, int showCommand)
 {
-    UINT_PTR result = reinterpret_cast<UINT_PTR>(::ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr,
-                                                                 showCommand));
+    UINT_PTR result =
+        reinterpret_cast<UINT_PTR>(::ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, showCommand));
     if (result > 32) return result;
 
     // Fall back on the program registered for HTML files.

@@ -11,7 +11,6 @@
 #include "Version.h"
 #include "resource.h"
 
-
 const char* const CMainFrame::kTrayTip = KX_TITLE;
 
 CMainFrame::CMainFrame()
@@ -160,8 +159,10 @@ void CMainFrame::OnOptions()
         COptionsDialog dialog;
         RunWithTrayHidden(dialog, false);
     }
-    if (g_pSettings->TimedScanning) RestartTimer();
-    else StopScanTimer();
+    if (g_pSettings->TimedScanning)
+        RestartTimer();
+    else
+        StopScanTimer();
 }
 
 void CMainFrame::OnAbout()

@@ -7,10 +7,7 @@ namespace {
 const LONG kMinute = 60000;
 }
 
-COptionsDialog::COptionsDialog(HWND hParent)
-    : CDialog(IDD_OPTIONS, hParent)
-{
-}
+COptionsDialog::COptionsDialog(HWND hParent) : CDialog(IDD_OPTIONS, hParent) {}
 
 const kx::MessageMap* COptionsDialog::GetMessageMap() const
 {
@@ -85,6 +82,8 @@ void COptionsDialog::OnIntervalChanged()
 void COptionsDialog::RecomputeInterval()
 {
     LONG index = static_cast<LONG>(m_interval.Send(CB_GETCURSEL));
+    // Deliberate: no selection (CB_ERR, -1) gives 0 and so one minute; the
+    // combo box's positions 0..9 are 1..10 minutes.
     g_pSettings->ScanInterval = (index + 1) * kMinute;
     if (g_pSettings->ScanInterval == 0) g_pSettings->ScanInterval = kMinute;
 }

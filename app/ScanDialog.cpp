@@ -24,16 +24,12 @@ std::string LowBytes(const std::wstring& text)
     return bytes;
 }
 
-} // namespace
+}   // namespace
 
-CScanDialog::CScanDialog(HWND hParent)
-    : CScanDialog(kNormalMode, hParent)
-{
-}
+CScanDialog::CScanDialog(HWND hParent) : CScanDialog(kNormalMode, hParent) {}
 
 CScanDialog::CScanDialog(int nMode, HWND hParent)
-    : CDialog(IDD_SCAN, hParent),
-      m_hAppIcon(::LoadIconA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDI_KESTRIX))),
+    : CDialog(IDD_SCAN, hParent), m_hAppIcon(::LoadIconA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDI_KESTRIX))),
       m_nMode(nMode)
 {
 }
@@ -139,13 +135,15 @@ void CScanDialog::OnRemove()
     ClearResults();
     ReleaseEngine();
     SetDetectEnabled(true);
-    if (result == 0) AppMessageBox(IDS_REMOVAL_ERRORS, MB_OK | MB_ICONEXCLAMATION);
-    else if (g_pSettings->SilentMode == 0) AppMessageBox(IDS_REMOVAL_SUCCEEDED, MB_OK | MB_ICONEXCLAMATION);
+    if (result == 0)
+        AppMessageBox(IDS_REMOVAL_ERRORS, MB_OK | MB_ICONEXCLAMATION);
+    else if (g_pSettings->SilentMode == 0)
+        AppMessageBox(IDS_REMOVAL_SUCCEEDED, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CScanDialog::OnOptions()
 {
-    if (g_bEnginePass) return;   // not in the middle of a pass
+    if (g_bEnginePass) return;       // not in the middle of a pass
     COptionsDialog dialog(m_hWnd);   // modal to this dialog, not to the hidden frame
     dialog.DoModal();
 }

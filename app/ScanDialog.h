@@ -18,7 +18,6 @@ protected:
     const kx::MessageMap* GetMessageMap() const override;
     void BindControls() override;
     BOOL OnInitDialog() override;
-    void OnOK() override { EndDialog(IDOK); }
 
 private:
     void OnDetect();

@@ -32,7 +32,7 @@ void WriteSwitch(HKEY key, const char* name, LONG field)
     ::RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&field), sizeof field);
 }
 
-} // namespace
+}   // namespace
 
 void CreateSettingsState()
 {
@@ -53,8 +53,8 @@ void DestroySettingsState()
 
 LONG OpenSettingsKey(HKEY* key)
 {
-    return ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_ALL_ACCESS, nullptr, key, nullptr);
+    return ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                             nullptr, key, nullptr);
 }
 
 void ReadSettings(HKEY key)

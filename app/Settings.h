@@ -47,4 +47,3 @@ LONG OpenSettingsKey(HKEY* key);
 // value that is missing, longer or shorter than 4 bytes is not taken.
 void ReadSettings(HKEY key);
 void WriteSettings(HKEY key);
-

@@ -15,7 +15,7 @@ CSystemTray::~CSystemTray()
 
 BOOL CSystemTray::Notify(DWORD message)
 {
-    return ::Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&m_nid));
+    return ::Shell_NotifyIconA(message, &m_nid);
 }
 
 BOOL CSystemTray::CreateTrayIcon(HWND hParent, UINT callbackMessage, const char* tip, HICON icon, UINT id)
@@ -31,14 +31,14 @@ BOOL CSystemTray::CreateTrayIcon(HWND hParent, UINT callbackMessage, const char*
     RegisterClassOnce(wc);
     CreateEx(0, kClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, module);
 
-    m_nid = TrayIconData{};
-    m_nid.cbSize = sizeof m_nid;
+    m_nid = NOTIFYICONDATAA{};
+    m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
     m_nid.hWnd = hParent ? hParent : m_hWnd;
     m_nid.uID = id;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = callbackMessage;
     m_nid.hIcon = icon;
-    lstrcpynA(m_nid.szTip, tip, sizeof m_nid.szTip);
+    lstrcpynA(m_nid.szTip, tip, kTrayTipLength);
     m_bIconAdded = Notify(NIM_ADD);
     return m_bIconAdded;
 }

@@ -5,18 +5,12 @@
 #include "Handles.h"
 #include "Window.h"
 
-// The original 88-byte NOTIFYICONDATA layout (64-character tip), which every
-// shell accepts.
-struct TrayIconData {
-    DWORD cbSize;
-    HWND hWnd;
-    UINT uID;
-    UINT uFlags;
-    UINT uCallbackMessage;
-    HICON hIcon;
-    CHAR szTip[64];
-};
-static_assert(sizeof(TrayIconData) == 88, "the 88-byte NOTIFYICONDATA");
+#include <shellapi.h>
+
+// The tray icon record is handed over in its first, 88-byte layout (a
+// 64-character tip), which every shell accepts.
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the 88-byte NOTIFYICONDATA");
+const int kTrayTipLength = 64;
 
 class CSystemTray : public kx::CWindow {
 public:
@@ -29,10 +23,6 @@ public:
     void RestoreTrayIcon();
     BOOL SetDefaultItem(UINT item, BOOL byPosition);
     virtual LRESULT OnTrayMessage(WPARAM wParam, LPARAM lParam);
-
-    bool IsAdded() const { return m_bIconAdded != 0; }
-    bool IsHidden() const { return m_bIconHidden != 0; }
-    const TrayIconData& IconData() const { return m_nid; }
 
     static const char* const kClassName;
 
@@ -49,7 +39,7 @@ private:
 
     BOOL m_bIconAdded = FALSE;
     BOOL m_bIconHidden = FALSE;
-    TrayIconData m_nid{};
+    NOTIFYICONDATAA m_nid{};
     UINT m_nDefaultItem = 0;
     BOOL m_bDefaultByPosition = TRUE;
 };

@@ -1,7 +1,7 @@
 // Resource and command ids of the desktop program.
 #pragma once
 
-#define IDR_MAINFRAME 128        // frame: menu, icon, accelerators, title; main dialog menu
+#define IDR_MAINFRAME 128   // frame: menu, icon, accelerators, title; main dialog menu
 #define IDI_KESTRIX 128
 #define IDR_TRAYMENU 140
 
@@ -47,4 +47,3 @@
 #define IDS_REMOVAL_ERRORS 57346
 #define IDS_NOT_DETECTED 57347
 #define IDS_COCREATE_FAILED 57348
-

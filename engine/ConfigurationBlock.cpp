@@ -15,31 +15,32 @@ std::string TextAt(const unsigned char* block, size_t start, size_t& end)
     return std::string(reinterpret_cast<const char*>(block) + start, end - start);
 }
 
-} // namespace
+}   // namespace
 
-CConfigRecord* ParseConfigurationBlock(const unsigned char* block)
+std::unique_ptr<CConfigRecord> ParseConfigurationBlock(const ConfigurationBlock& block)
 {
-    CConfigRecord* record = new CConfigRecord;
+    std::unique_ptr<CConfigRecord> record(new CConfigRecord);
 
     size_t i = 0;
     while (i < kConfigurationBlockSize && block[i] == 0) ++i;
     if (i == kConfigurationBlockSize) return record;   // nothing but zeros
 
     bool marker = i + sizeof kUnconfiguredMarker <= kConfigurationBlockSize;
-    for (size_t k = 0; marker && k < sizeof kUnconfiguredMarker; ++k)
-        marker = block[i + k] == kUnconfiguredMarker[k];
+    for (size_t k = 0; marker && k < sizeof kUnconfiguredMarker; ++k) marker = block[i + k] == kUnconfiguredMarker[k];
     if (marker) return record;
 
     size_t e = 0;
-    record->m_strFileName = TextAt(block, i, e);
+    record->m_strFileName = TextAt(block.data(), i, e);
 
     size_t valueStart = e + 1 + kSkippedBytes;
     if (valueStart >= kConfigurationBlockSize || block[valueStart] == 0) {
-        // No value name: the server uses the first character of its file name.
+        // No value name: deliberate, the server then installs itself under a
+        // value named by the first character of its file name, and the
+        // removal deletes exactly that value.
         record->m_strValueName = record->m_strFileName.substr(0, 1);
     } else {
         size_t end = 0;
-        record->m_strValueName = TextAt(block, valueStart, end);
+        record->m_strValueName = TextAt(block.data(), valueStart, end);
     }
     return record;
 }

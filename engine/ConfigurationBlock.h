@@ -6,13 +6,15 @@
 
 #include "ConfigRecord.h"
 
+#include <array>
 #include <cstddef>
+#include <memory>
 
 const long kConfigurationOffset = 124888;
 const size_t kConfigurationBlockSize = 100;
+using ConfigurationBlock = std::array<unsigned char, kConfigurationBlockSize>;
 
-// Takes a block of kConfigurationBlockSize bytes apart. The caller owns the
-// record. Bounds: an all-zero block gives two empty names (as the
+// Takes a block apart. Bounds: an all-zero block gives two empty names (as the
 // unconfigured marker does); a file name without a terminator runs to the
 // block's end; a value field at or past the block's end counts as empty.
-CConfigRecord* ParseConfigurationBlock(const unsigned char* block);
+std::unique_ptr<CConfigRecord> ParseConfigurationBlock(const ConfigurationBlock& block);

@@ -24,9 +24,9 @@ bool CScanEngine::ScanServerConfiguration()
             Log(" for configuration scanning.  File skipped.");
             continue;
         }
-        unsigned char block[kConfigurationBlockSize] = {};   // bytes past the end of the file stay zero
-        ReadAt(file, kConfigurationOffset, block, sizeof block);
-        m_pConfigRecords[made++].reset(ParseConfigurationBlock(block));
+        ConfigurationBlock block{};   // bytes past the end of the file stay zero
+        ReadAt(file, kConfigurationOffset, block.data(), block.size());
+        m_pConfigRecords[made++] = ParseConfigurationBlock(block);
     }
     m_nConfigCount = made;
     return true;

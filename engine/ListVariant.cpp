@@ -9,10 +9,11 @@ namespace {
 BSTR AnsiToBstr(const std::string& s)
 {
     const std::wstring wide = kx::Widen(s);
-    return ::SysAllocStringLen(wide.empty() ? L"" : wide.data(), static_cast<UINT>(wide.size()));   // empty, but present
+    return ::SysAllocStringLen(wide.empty() ? L"" : wide.data(),
+                               static_cast<UINT>(wide.size()));   // empty, but present
 }
 
-} // namespace
+}   // namespace
 
 HRESULT StringListToVariant(const CStringList& list, VARIANT* pVal)
 {

@@ -2,8 +2,8 @@
 
 std::unique_ptr<CLogFile> CLogFile::Open(const char* path)
 {
-    HANDLE h = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::unique_ptr<CLogFile>(new CLogFile(h));
 }
@@ -33,15 +33,13 @@ bool CLogFile::Flush()
     // SetFilePointer with a high part: the end of a log past 4 GB is no error.
     LONG high = 0;
     ::SetLastError(NO_ERROR);
-    if (::SetFilePointer(m_file.Get(), 0, &high, FILE_END) == INVALID_SET_FILE_POINTER &&
-        ::GetLastError() != NO_ERROR)
+    if (::SetFilePointer(m_file.Get(), 0, &high, FILE_END) == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR)
         return false;
     const char* data = pending.data();
     size_t left = pending.size();
     while (left > 0) {
         DWORD written = 0;
-        if (!::WriteFile(m_file.Get(), data, static_cast<DWORD>(left), &written, nullptr) || written == 0)
-            return false;
+        if (!::WriteFile(m_file.Get(), data, static_cast<DWORD>(left), &written, nullptr) || written == 0) return false;
         data += written;
         left -= written;
     }

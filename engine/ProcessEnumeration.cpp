@@ -13,7 +13,7 @@ namespace {
 // Not in the headers of every SDK; the value is fixed.
 const DWORD kProcessQueryLimitedInformation = 0x1000;
 
-} // namespace
+}   // namespace
 
 bool CScanEngine::BindToolHelp()
 {
@@ -21,8 +21,8 @@ bool CScanEngine::BindToolHelp()
     m_hKernel32 = ::GetModuleHandleA("kernel32.dll");
     if (!m_hKernel32) return false;
 
-    m_pfnCreateToolhelp32Snapshot = reinterpret_cast<PFN_CreateToolhelp32Snapshot>(
-        ::GetProcAddress(m_hKernel32, "CreateToolhelp32Snapshot"));
+    m_pfnCreateToolhelp32Snapshot =
+        reinterpret_cast<PFN_CreateToolhelp32Snapshot>(::GetProcAddress(m_hKernel32, "CreateToolhelp32Snapshot"));
     if (!m_pfnCreateToolhelp32Snapshot) return false;
     m_pfnProcess32First = reinterpret_cast<PFN_Process32>(::GetProcAddress(m_hKernel32, "Process32First"));
     if (!m_pfnProcess32First) return false;
@@ -31,8 +31,8 @@ bool CScanEngine::BindToolHelp()
 
     // Path resolution for systems whose szExeFile holds only the file name.
     // Absent on Windows 9x, NT 4 and 2000; either may be missing.
-    m_pfnQueryFullProcessImageName = reinterpret_cast<PFN_QueryFullProcessImageName>(
-        ::GetProcAddress(m_hKernel32, "QueryFullProcessImageNameA"));
+    m_pfnQueryFullProcessImageName =
+        reinterpret_cast<PFN_QueryFullProcessImageName>(::GetProcAddress(m_hKernel32, "QueryFullProcessImageNameA"));
     m_pfnModule32First = reinterpret_cast<PFN_Module32First>(::GetProcAddress(m_hKernel32, "Module32First"));
     return true;
 }

@@ -29,13 +29,12 @@ bool RegisterPopupClass(HINSTANCE module)
 HWND DefaultOwner()
 {
     if (kx::CApplication* app = kx::CApplication::Current()) {
-        if (app->m_pActiveWnd && app->m_pActiveWnd->GetSafeHwnd()) return app->m_pActiveWnd->GetSafeHwnd();
         if (app->m_pMainWnd && app->m_pMainWnd->GetSafeHwnd()) return app->m_pMainWnd->GetSafeHwnd();
     }
     return ::GetActiveWindow();
 }
 
-} // namespace
+}   // namespace
 
 CProgressPopup::~CProgressPopup()
 {
@@ -57,8 +56,7 @@ LRESULT CProgressPopup::OnEraseBkgnd(WPARAM wParam, LPARAM)
     HDC dc = reinterpret_cast<HDC>(wParam);
     RECT clip;
     ::GetClipBox(dc, &clip);
-    kx::GdiObject brush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
-    ::FillRect(dc, &clip, static_cast<HBRUSH>(brush.Get()));
+    ::FillRect(dc, &clip, ::GetSysColorBrush(COLOR_BTNFACE));   // the system's own brush: nothing to free
     return TRUE;
 }
 
@@ -78,8 +76,8 @@ bool CProgressPopup::Create(HWND hOwner, const char* caption, bool bSmooth)
         m_font.Reset(::CreateFontIndirectA(&metrics.lfMessageFont));
 
     HWND owner = hOwner ? hOwner : DefaultOwner();
-    if (!CreateEx(WS_EX_DLGMODALFRAME, kClassName, caption, WS_POPUP | WS_CAPTION, 0, 0, kInitialWidth,
-                  kInitialHeight, owner, nullptr, module))
+    if (!CreateEx(WS_EX_DLGMODALFRAME, kClassName, caption, WS_POPUP | WS_CAPTION, 0, 0, kInitialWidth, kInitialHeight,
+                  owner, nullptr, module))
         return false;
 
     auto child = [&](const char* cls, const char* text, DWORD style, int id) {
@@ -101,8 +99,10 @@ bool CProgressPopup::Create(HWND hOwner, const char* caption, bool bSmooth)
 
     // Centre on a visible owner, else on the work area.
     RECT area, self;
-    if (owner && ::IsWindowVisible(owner)) ::GetWindowRect(owner, &area);
-    else ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    if (owner && ::IsWindowVisible(owner))
+        ::GetWindowRect(owner, &area);
+    else
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     ::GetWindowRect(m_hWnd, &self);
     int w = self.right - self.left, h = self.bottom - self.top;
     ::SetWindowPos(m_hWnd, nullptr, area.left + (area.right - area.left - w) / 2,

@@ -27,8 +27,7 @@ bool IsPlainFileName(const std::string& name)
     return name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
 }
 
-
-} // namespace
+}   // namespace
 
 HRESULT CScanEngine::Remove(LONG* pVal)
 {
@@ -50,7 +49,8 @@ HRESULT CScanEngine::Remove(LONG* pVal)
     for (int i = 0; i < n; ++i) {
         DWORD pid = FindProcessId(m_pProcessList->GetAt(i));
         kx::KernelHandle process;
-        if (pid != kNoSnapshotTaken && pid != kProcessNotRunning) process.Reset(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+        if (pid != kNoSnapshotTaken && pid != kProcessNotRunning)
+            process.Reset(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
         if (!process || !::TerminateProcess(process.Get(), static_cast<UINT>(-1))) {
             EngineMessageBox("Error trying to terminate the process. Removal Failed!  See Kestrix.log for details.",
                              MB_OK | MB_ICONERROR);
@@ -127,8 +127,7 @@ bool CScanEngine::QuarantineFiles()
         std::string target = dir + (name == " .exe" ? std::string("DUSKWIRE.KSX") : name + ".KSX");
         // Only the latest copy of each name is kept; an older one that cannot
         // go counts as a failed move.
-        bool moved = ::GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES ||
-                     ::DeleteFileA(target.c_str());
+        bool moved = ::GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES || ::DeleteFileA(target.c_str());
         DWORD error = ERROR_ACCESS_DENIED;
         if (moved) {
             moved = ::MoveFileA(path.c_str(), target.c_str()) != FALSE;
@@ -159,8 +158,8 @@ bool CScanEngine::CanQuarantine(const std::string& path)
         kx::FindHandle find(::FindFirstFileA(path.c_str(), &found));
         if (!find || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     }
-    kx::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
+    kx::FileHandle file(
+        ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.Valid();
 }
 

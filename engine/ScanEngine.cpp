@@ -5,9 +5,7 @@
 #include <new>
 
 CScanEngine::CScanEngine()
-    : m_pRegistryList(new CStringList),
-      m_pProcessList(new CStringList),
-      m_pCandidateList(new CStringList)
+    : m_pRegistryList(new CStringList), m_pProcessList(new CStringList), m_pCandidateList(new CStringList)
 {
     BindToolHelp();   // the object is usable without ToolHelp32 too
 }

@@ -2,8 +2,7 @@
 
 const char* const CScanLog::kFileName = "Kestrix.log";
 
-CScanLog::CScanLog()
-    : m_timeStart(time(nullptr))
+CScanLog::CScanLog() : m_timeStart(time(nullptr))
 {
     m_pFile = CLogFile::Open(kFileName);
     if (m_pFile) m_pFile->Write("\n");

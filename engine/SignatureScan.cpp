@@ -75,8 +75,9 @@ bool CScanEngine::ScanRunningImages()
         for (const std::string& entry : m_pCandidateList->Items()) m_pProcessList->Append(entry);
         if (m_nConfigCount > 0) m_bConfigScan = true;
     } else {
-        // Only the last carrier's configuration is read; with no carrier
-        // there is none, and no record to read later.
+        // Deliberate: when only the full scan found carriers, the count is 1
+        // and only the last carrier's configuration is read (the removal
+        // pairs that one record with it); with no carrier there is none.
         m_pProcessList->Copy(*m_pCandidateList);
         if (found) {
             m_nConfigCount += 1;

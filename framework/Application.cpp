@@ -6,8 +6,7 @@ namespace {
 CApplication* g_pCurrentApp = nullptr;
 }
 
-CApplication::CApplication()
-    : m_pPrevious(g_pCurrentApp)
+CApplication::CApplication() : m_pPrevious(g_pCurrentApp)
 {
     g_pCurrentApp = this;
 }
@@ -36,8 +35,7 @@ bool CApplication::PreTranslateMessage(MSG* msg)
 
 int CApplication::Run()
 {
-    while (PumpMessage()) {
-    }
+    while (PumpMessage()) {}
     m_exitCode = static_cast<int>(m_msgCur.wParam);
     return ExitInstance();
 }
@@ -60,4 +58,4 @@ bool CApplication::PumpMessage()
     return true;
 }
 
-} // namespace kx
+}   // namespace kx

@@ -21,7 +21,6 @@ public:
     static CApplication* Current();
 
     CWindow* m_pMainWnd = nullptr;
-    CWindow* m_pActiveWnd = nullptr;
 
     // Called once before the message loop; false ends the program at once.
     virtual bool InitInstance() { return true; }
@@ -47,4 +46,4 @@ private:
 // The body of WinMain: InitInstance, then the loop, then ExitInstance.
 int RunApplication();
 
-} // namespace kx
+}   // namespace kx

@@ -31,4 +31,4 @@ private:
     CriticalSection& m_section;
 };
 
-} // namespace kx
+}   // namespace kx

@@ -11,27 +11,18 @@ namespace kx {
 
 namespace {
 
-HINSTANCE g_resourceModule = nullptr;
 const WORD kDlgInitType = KX_RT_DLGINIT;
 // Initialisation data keeps the 16-bit message numbers of its origin.
 const WORD kDlgInitAddString16 = 0x0403;
 
-} // namespace
+}   // namespace
 
 HINSTANCE CDialog::ResourceModule()
 {
-    return g_resourceModule ? g_resourceModule : ::GetModuleHandleA(nullptr);
+    return ::GetModuleHandleA(nullptr);
 }
 
-void CDialog::SetResourceModule(HINSTANCE module)
-{
-    g_resourceModule = module;
-}
-
-CDialog::CDialog(UINT templateId, HWND hParent)
-    : m_nTemplateId(templateId), m_hParent(hParent)
-{
-}
+CDialog::CDialog(UINT templateId, HWND hParent) : m_nTemplateId(templateId), m_hParent(hParent) {}
 
 const MessageMap* CDialog::GetMessageMap() const
 {
@@ -65,7 +56,8 @@ void CDialog::BindControl(int id, CWindow& control)
 
 void CDialog::RunInitData()
 {
-    ResourceBytes data = FindResourceBytes(ResourceModule(), MAKEINTRESOURCEA(m_nTemplateId), MAKEINTRESOURCEA(kDlgInitType));
+    ResourceBytes data =
+        FindResourceBytes(ResourceModule(), MAKEINTRESOURCEA(m_nTemplateId), MAKEINTRESOURCEA(kDlgInitType));
     const BYTE* p = static_cast<const BYTE*>(data.data);
     if (!p) return;
     const BYTE* end = p + data.size;
@@ -128,4 +120,4 @@ void CDialog::EndDialog(INT_PTR result)
     ::PostMessageA(m_hWnd, WM_NULL, 0, 0);   // wakes the modal loop
 }
 
-} // namespace kx
+}   // namespace kx

@@ -27,12 +27,9 @@ public:
     INT_PTR DoModal();
     void EndDialog(INT_PTR result);
 
-    UINT TemplateId() const { return m_nTemplateId; }
-
-    // The module that holds dialog templates and their initialisation data
-    // (the program itself unless set).
+    // The module that holds dialog templates and their initialisation data:
+    // the program itself.
     static HINSTANCE ResourceModule();
-    static void SetResourceModule(HINSTANCE module);
 
 protected:
     const MessageMap* GetMessageMap() const override;
@@ -57,4 +54,4 @@ private:
     INT_PTR m_nResult = -1;
 };
 
-} // namespace kx
+}   // namespace kx

@@ -12,4 +12,4 @@ void FormatTextV(char* buffer, size_t size, const char* format, va_list args)
     buffer[size - 1] = '\0';
 }
 
-} // namespace kx
+}   // namespace kx

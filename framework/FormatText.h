@@ -19,4 +19,4 @@ inline void FormatText(char* buffer, size_t size, const char* format, ...)
     va_end(args);
 }
 
-} // namespace kx
+}   // namespace kx

@@ -55,4 +55,4 @@ void CFrameWnd::PostNcDestroy()
     }
 }
 
-} // namespace kx
+}   // namespace kx

@@ -25,4 +25,4 @@ private:
     HACCEL m_hAccel = nullptr;
 };
 
-} // namespace kx
+}   // namespace kx

@@ -19,7 +19,8 @@ public:
     ~UniqueHandle() { Reset(); }
 
     UniqueHandle(UniqueHandle&& other) noexcept : m_h(other.Release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
         if (this != &other) Reset(other.Release());
         return *this;
     }
@@ -31,13 +32,18 @@ public:
     explicit operator bool() const noexcept { return Valid(); }
 
     // For out-parameters of creating calls: closes the current handle first.
-    Type* Put() noexcept { Reset(); return &m_h; }
+    Type* Put() noexcept
+    {
+        Reset();
+        return &m_h;
+    }
 
     Type Release() noexcept { return std::exchange(m_h, Traits::Invalid()); }
 
     // Closes the handle now; returns what the close call returned (true when
     // nothing was held).
-    bool Reset(Type h = Traits::Invalid()) noexcept {
+    bool Reset(Type h = Traits::Invalid()) noexcept
+    {
         bool ok = true;
         if (m_h != Traits::Invalid()) ok = Traits::Close(m_h);
         m_h = h;
@@ -48,12 +54,12 @@ private:
     Type m_h;
 };
 
-struct KernelHandleTraits {          // processes, threads, events, snapshots
+struct KernelHandleTraits {   // processes, threads, events, snapshots
     using Type = HANDLE;
     static Type Invalid() { return nullptr; }
     static bool Close(Type h) { return ::CloseHandle(h) != FALSE; }
 };
-struct FileHandleTraits {            // CreateFile and snapshot results
+struct FileHandleTraits {   // CreateFile and snapshot results
     using Type = HANDLE;
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
     static bool Close(Type h) { return ::CloseHandle(h) != FALSE; }
@@ -87,17 +93,21 @@ struct MenuTraits {
 struct BstrTraits {
     using Type = BSTR;
     static Type Invalid() { return nullptr; }
-    static bool Close(Type s) { ::SysFreeString(s); return true; }
+    static bool Close(Type s)
+    {
+        ::SysFreeString(s);
+        return true;
+    }
 };
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using FileHandle   = UniqueHandle<FileHandleTraits>;
-using FindHandle   = UniqueHandle<FindHandleTraits>;
-using RegKey       = UniqueHandle<RegKeyTraits>;
-using Module       = UniqueHandle<ModuleTraits>;
-using GdiObject    = UniqueHandle<GdiObjectTraits>;
-using Menu         = UniqueHandle<MenuTraits>;
-using Bstr         = UniqueHandle<BstrTraits>;
+using FileHandle = UniqueHandle<FileHandleTraits>;
+using FindHandle = UniqueHandle<FindHandleTraits>;
+using RegKey = UniqueHandle<RegKeyTraits>;
+using Module = UniqueHandle<ModuleTraits>;
+using GdiObject = UniqueHandle<GdiObjectTraits>;
+using Menu = UniqueHandle<MenuTraits>;
+using Bstr = UniqueHandle<BstrTraits>;
 
 // A window's device context with one object selected into it for a scope:
 // the previous object goes back and the context is released, in that order.
@@ -130,11 +140,15 @@ template <typename T>
 class ComPtr {
 public:
     ComPtr() noexcept = default;
-    explicit ComPtr(T* p) noexcept : m_p(p) {}          // takes the reference
+    explicit ComPtr(T* p) noexcept : m_p(p) {}   // takes the reference
     ~ComPtr() { Reset(); }
     ComPtr(ComPtr&& o) noexcept : m_p(std::exchange(o.m_p, nullptr)) {}
-    ComPtr& operator=(ComPtr&& o) noexcept {
-        if (this != &o) { Reset(); m_p = std::exchange(o.m_p, nullptr); }
+    ComPtr& operator=(ComPtr&& o) noexcept
+    {
+        if (this != &o) {
+            Reset();
+            m_p = std::exchange(o.m_p, nullptr);
+        }
         return *this;
     }
     ComPtr(const ComPtr&) = delete;
@@ -143,14 +157,25 @@ public:
     T* Get() const noexcept { return m_p; }
     T* operator->() const noexcept { return m_p; }
     explicit operator bool() const noexcept { return m_p != nullptr; }
-    T** Put() noexcept { Reset(); return &m_p; }
+    T** Put() noexcept
+    {
+        Reset();
+        return &m_p;
+    }
     void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
     T* Detach() noexcept { return std::exchange(m_p, nullptr); }
-    void Attach(T* p) noexcept { Reset(); m_p = p; }   // takes the reference
-    void Reset() noexcept { if (m_p) std::exchange(m_p, nullptr)->Release(); }
+    void Attach(T* p) noexcept
+    {
+        Reset();
+        m_p = p;
+    }   // takes the reference
+    void Reset() noexcept
+    {
+        if (m_p) std::exchange(m_p, nullptr)->Release();
+    }
 
 private:
     T* m_p = nullptr;
 };
 
-} // namespace kx
+}   // namespace kx

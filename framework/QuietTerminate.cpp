@@ -12,4 +12,4 @@ void __verbose_terminate_handler()
     std::abort();
 }
 
-} // namespace __gnu_cxx
+}   // namespace __gnu_cxx

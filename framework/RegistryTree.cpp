@@ -19,4 +19,4 @@ LONG DeleteKeyTree(HKEY parent, const std::string& name)
     return ::RegDeleteKeyA(parent, name.c_str());
 }
 
-} // namespace kx
+}   // namespace kx

@@ -12,4 +12,4 @@ namespace kx {
 // The Win32 error of the last deletion, ERROR_SUCCESS when the key is gone.
 LONG DeleteKeyTree(HKEY parent, const std::string& name);
 
-} // namespace kx
+}   // namespace kx

@@ -12,4 +12,4 @@ ResourceBytes FindResourceBytes(HMODULE module, LPCSTR name, LPCSTR type)
     return bytes;
 }
 
-} // namespace kx
+}   // namespace kx

@@ -12,4 +12,4 @@ struct ResourceBytes {
 
 ResourceBytes FindResourceBytes(HMODULE module, LPCSTR name, LPCSTR type);
 
-} // namespace kx
+}   // namespace kx

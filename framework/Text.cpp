@@ -27,4 +27,4 @@ std::string CurrentDirectory()
     return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
 }
 
-} // namespace kx
+}   // namespace kx

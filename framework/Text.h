@@ -17,4 +17,4 @@ std::string LowerCase(std::string s);
 // had (never a stand-in such as the root of the drive).
 std::string CurrentDirectory();
 
-} // namespace kx
+}   // namespace kx

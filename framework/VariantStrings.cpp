@@ -25,7 +25,7 @@ private:
     BSTR* m_data = nullptr;
 };
 
-} // namespace
+}   // namespace
 
 std::vector<std::wstring> VariantStrings(const VARIANT& list)
 {
@@ -45,4 +45,4 @@ std::vector<std::wstring> VariantStrings(const VARIANT& list)
     return strings;
 }
 
-} // namespace kx
+}   // namespace kx

@@ -18,7 +18,11 @@ public:
     Variant& operator=(const Variant&) = delete;
 
     const VARIANT& Get() const { return m_value; }
-    VARIANT* Put() { ::VariantClear(&m_value); return &m_value; }   // for out-parameters
+    VARIANT* Put()
+    {
+        ::VariantClear(&m_value);
+        return &m_value;
+    }   // for out-parameters
 
 private:
     VARIANT m_value;
@@ -28,4 +32,4 @@ private:
 // a VARIANT of any other type.
 std::vector<std::wstring> VariantStrings(const VARIANT& list);
 
-} // namespace kx
+}   // namespace kx

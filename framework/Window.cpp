@@ -13,11 +13,12 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 const char* ObjectProperty()
 {
     static char name[32] = {};
-    if (!name[0]) ::wsprintfA(name, "kx.CWindow.%08lX", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(&__ImageBase)));
+    if (!name[0])
+        ::wsprintfA(name, "kx.CWindow.%08lX", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(&__ImageBase)));
     return name;
 }
 
-} // namespace
+}   // namespace
 
 CWindow::~CWindow()
 {
@@ -49,11 +50,10 @@ HWND CWindow::Detach()
     return hWnd;
 }
 
-bool CWindow::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
-                       int width, int height, HWND parent, HMENU menu, HINSTANCE module)
+bool CWindow::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width,
+                       int height, HWND parent, HMENU menu, HINSTANCE module)
 {
-    HWND hWnd = ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menu, module,
-                                  this);
+    HWND hWnd = ::CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menu, module, this);
     if (!hWnd) {
         m_hWnd = nullptr;
         return false;
@@ -150,8 +150,7 @@ LRESULT CALLBACK CWindow::StaticWindowProc(HWND hWnd, UINT message, WPARAM wPara
 
     LRESULT result = window->WindowProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        if (window->m_pfnSuper)
-            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window->m_pfnSuper));
+        if (window->m_pfnSuper) ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window->m_pfnSuper));
         window->m_pfnSuper = nullptr;
         window->Detach();
         window->PostNcDestroy();
@@ -159,4 +158,4 @@ LRESULT CALLBACK CWindow::StaticWindowProc(HWND hWnd, UINT message, WPARAM wPara
     return result;
 }
 
-} // namespace kx
+}   // namespace kx

@@ -36,7 +36,11 @@ struct MessageMap {
 template <typename T>
 MessageEntry OnMessage(UINT message, LRESULT (T::*handler)(WPARAM, LPARAM))
 {
-    return {MessageEntry::Kind::Message, message, 0, 0, static_cast<LRESULT (CWindow::*)(WPARAM, LPARAM)>(handler),
+    return {MessageEntry::Kind::Message,
+            message,
+            0,
+            0,
+            static_cast<LRESULT (CWindow::*)(WPARAM, LPARAM)>(handler),
             nullptr};
 }
 template <typename T>
@@ -50,7 +54,7 @@ MessageEntry OnCommand(UINT id, UINT code, void (T::*handler)())
 template <typename T>
 MessageEntry OnReflectedNotify(UINT code, void (T::*handler)())
 {
-    return {MessageEntry::Kind::ReflectedNotify, WM_REFLECT_BASE + WM_COMMAND, code, 0, nullptr,
+    return {MessageEntry::Kind::ReflectedNotify,      WM_REFLECT_BASE + WM_COMMAND, code, 0, nullptr,
             static_cast<void (CWindow::*)()>(handler)};
 }
 
@@ -109,4 +113,4 @@ protected:
     WNDPROC m_pfnSuper = nullptr;   // the procedure of a subclassed window
 };
 
-} // namespace kx
+}   // namespace kx

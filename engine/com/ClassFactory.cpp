@@ -58,7 +58,9 @@ STDMETHODIMP CScanEngineFactory::CreateInstance(IUnknown* pOuter, REFIID riid, v
 
 STDMETHODIMP CScanEngineFactory::LockServer(BOOL fLock)
 {
-    if (fLock) LockServerModule();
-    else UnlockServerModule();
+    if (fLock)
+        LockServerModule();
+    else
+        UnlockServerModule();
     return S_OK;
 }

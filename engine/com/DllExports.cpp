@@ -29,7 +29,6 @@ kx::CApplication g_engineApp;
 kx::CriticalSection g_classObjectLock;
 CScanEngineFactory* g_pClassObject = nullptr;   // the module's reference
 
-
 std::string ShortPath(const std::string& path)
 {
     char shortPath[MAX_PATH];
@@ -60,7 +59,6 @@ HRESULT UpdateRegistry(bool registering)
     return UpdateRegistryFromScript(script, {{"MODULE", DoubledQuotes(ShortPath(EngineModulePath()))}}, registering);
 }
 
-
 HRESULT RegisterTypeLibrary()
 {
     std::wstring path = kx::Widen(EngineModulePath());
@@ -68,11 +66,13 @@ HRESULT RegisterTypeLibrary()
     // A full path: LoadTypeLib only loads (it registers a bare file name).
     HRESULT hr = ::LoadTypeLib(path.c_str(), library.Put());
     if (FAILED(hr)) {
-        // A type library beside the DLL: the same path ending in .tlb.
+        // Deliberate: a DLL built without its type library resource falls
+        // back on one beside it, the same path ending in .tlb.
         size_t dot = path.find_last_of(L'.');
         size_t slash = path.find_last_of(L"\\/:");
-        path = (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? path.substr(0, dot) : path) +
-               L".tlb";
+        path =
+            (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? path.substr(0, dot) : path) +
+            L".tlb";
         hr = ::LoadTypeLib(path.c_str(), library.Put());
         if (FAILED(hr)) return hr;
     }
@@ -80,7 +80,7 @@ HRESULT RegisterTypeLibrary()
     return ::RegisterTypeLib(library.Get(), &path[0], &helpDir[0]);
 }
 
-} // namespace
+}   // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID reserved)
 {

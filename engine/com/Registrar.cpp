@@ -52,7 +52,7 @@ void RemoveKey(HKEY parent, const RegistrarKey& k)
     if (!k.noRemove && subkeys == 0) ::RegDeleteKeyA(parent, k.name.c_str());
 }
 
-} // namespace
+}   // namespace
 
 HRESULT UnregisterScript(const std::vector<RegistrarScript>& script)
 {
@@ -83,8 +83,7 @@ HRESULT UpdateRegistryFromScript(const std::string& text, const std::map<std::st
 {
     std::string expanded, error;
     std::vector<RegistrarScript> script;
-    if (!ExpandRegistrarParameters(text, parameters, expanded, error) ||
-        !ParseRegistrarScript(expanded, script, error))
+    if (!ExpandRegistrarParameters(text, parameters, expanded, error) || !ParseRegistrarScript(expanded, script, error))
         return E_FAIL;
     return registering ? RegisterScript(script) : UnregisterScript(script);
 }

@@ -48,9 +48,12 @@ private:
     {
         if (depth > kMaxDepth) return Fail("keys nested too deeply");
         for (;;) {
-            if (m_token.kind == Token::Name && Keyword("NoRemove")) key.noRemove = true;
-            else if (m_token.kind == Token::Name && Keyword("ForceRemove")) key.forceRemove = true;
-            else break;
+            if (m_token.kind == Token::Name && Keyword("NoRemove"))
+                key.noRemove = true;
+            else if (m_token.kind == Token::Name && Keyword("ForceRemove"))
+                key.forceRemove = true;
+            else
+                break;
             Advance();
         }
         if (m_token.kind != Token::Name && m_token.kind != Token::Quoted) return Fail("a key name expected");
@@ -100,8 +103,8 @@ private:
         const std::string& t = m_token.text;
         size_t n = 0;
         for (; word[n]; ++n)
-            if (n >= t.size() || std::tolower(static_cast<unsigned char>(t[n])) !=
-                                     std::tolower(static_cast<unsigned char>(word[n])))
+            if (n >= t.size() ||
+                std::tolower(static_cast<unsigned char>(t[n])) != std::tolower(static_cast<unsigned char>(word[n])))
                 return false;
         return n == t.size();
     }
@@ -137,7 +140,8 @@ private:
         } else if (c == '}') {
             ++m_pos;
             m_token = {Token::Close, "}"};
-        } else if (c == '{' && (m_pos + 1 >= m_text.size() || std::isspace(static_cast<unsigned char>(m_text[m_pos + 1])))) {
+        } else if (c == '{' &&
+                   (m_pos + 1 >= m_text.size() || std::isspace(static_cast<unsigned char>(m_text[m_pos + 1])))) {
             ++m_pos;
             m_token = {Token::Open, "{"};
         } else if (c == '{') {
@@ -185,7 +189,7 @@ private:
     std::string m_error;
 };
 
-} // namespace
+}   // namespace
 
 bool ExpandRegistrarParameters(const std::string& text, const std::map<std::string, std::string>& parameters,
                                std::string& expanded, std::string& error)

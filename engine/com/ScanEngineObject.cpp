@@ -55,7 +55,7 @@ STDMETHODIMP CScanEngineObject::GetIDsOfNames(REFIID, LPOLESTR* rgszNames, UINT 
 }
 
 STDMETHODIMP CScanEngineObject::Invoke(DISPID dispIdMember, REFIID, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
-                                 VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr)
+                                       VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr)
 {
     return CTypeInfoHolder::ForScanEngine().Invoke(static_cast<IScanEngine*>(this), dispIdMember, lcid, wFlags,
                                                    pDispParams, pVarResult, pExcepInfo, puArgErr);

@@ -49,8 +49,7 @@ HRESULT CTypeInfoHolder::Load(LCID lcid)
         if (SUCCEEDED(hr)) {
             // Prefer the extended form where the library offers it.
             kx::ComPtr<ITypeInfo2> info2;
-            if (SUCCEEDED(info->QueryInterface(IID_ITypeInfo2, info2.PutVoid())))
-                info.Attach(info2.Detach());
+            if (SUCCEEDED(info->QueryInterface(IID_ITypeInfo2, info2.PutVoid()))) info.Attach(info2.Detach());
             TYPEATTR* attr = nullptr;
             if (SUCCEEDED(info->GetTypeAttr(&attr))) {
                 for (UINT i = 0; i < attr->cFuncs; ++i) {

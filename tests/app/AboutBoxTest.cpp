@@ -32,9 +32,9 @@ std::string WaitForRecordedCommand()
 {
     // Written and closed: the recorder no longer holds it.
     WaitUntil([] {
-        return FileExists(RecordedPath()) &&
-               kx::FileHandle(::CreateFileA(RecordedPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-                   .Valid();
+        return FileExists(RecordedPath()) && kx::FileHandle(::CreateFileA(RecordedPath().c_str(), GENERIC_READ, 0,
+                                                                          nullptr, OPEN_EXISTING, 0, nullptr))
+                                                 .Valid();
     });
     return ReadWholeFile(RecordedPath());
 }
@@ -62,7 +62,8 @@ public:
         ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "KxTestHtml\\shell\\open");
         ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "KxTestHtml\\shell");
         ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "KxTestHtml");
-        if (m_hadOld) ::RegSetValueA(HKEY_CLASSES_ROOT, ".htm", REG_SZ, m_old.c_str(), static_cast<DWORD>(m_old.size()));
+        if (m_hadOld)
+            ::RegSetValueA(HKEY_CLASSES_ROOT, ".htm", REG_SZ, m_old.c_str(), static_cast<DWORD>(m_old.size()));
         ::DeleteFileA(RecordedPath().c_str());
     }
 
@@ -84,12 +85,15 @@ void RunAboutBox(std::function<void(HWND)> drive)
     EXPECT_TRUE(driver.Found());
 }
 
-} // namespace
+}   // namespace
 
 TEST(AboutBoxTest, LinksAreUnderlinedFitTheirTextAndShowTheirTargets)
 {
     RunAboutBox([](HWND d) {
-        struct Case { int id; const char* target; };
+        struct Case {
+            int id;
+            const char* target;
+        };
         for (Case c : {Case{IDC_HOLDER_LINK, CAboutBox::kMailTarget}, Case{IDC_WEB_LINK, CAboutBox::kWebTarget}}) {
             HWND hWnd = ::GetDlgItem(d, c.id);
             CLinkLabel* link = Link(d, c.id);
@@ -134,8 +138,8 @@ TEST(AboutBoxTest, ColoursFollowHoverAndComeBackThroughReflection)
         CLinkLabel* link = Link(d, IDC_WEB_LINK);
         auto reflectedColour = [&] {
             HDC dc = ::GetDC(web);
-            LRESULT brush = ::SendMessageA(d, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                           reinterpret_cast<LPARAM>(web));
+            LRESULT brush =
+                ::SendMessageA(d, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(web));
             EXPECT_EQ(reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH)), brush);
             EXPECT_EQ(TRANSPARENT, ::GetBkMode(dc));
             COLORREF colour = ::GetTextColor(dc);
@@ -165,7 +169,9 @@ TEST(AboutBoxTest, ColoursFollowHoverAndComeBackThroughReflection)
 TEST(AboutBoxTest, FallbackRunsTheHtmCommandCutAtItsPlaceholder)
 {
     const std::string recorder = "\"" + HelperPath("CommandRecorder.exe") + "\"";
-    struct Case { std::string command, ran; };
+    struct Case {
+        std::string command, ran;
+    };
     const Case cases[] = {
         {recorder + " --q \"%1\" tail", recorder + " --q  " + kUrl},
         {recorder + " --u %1 --lost", recorder + " --u  " + kUrl},

@@ -9,7 +9,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int sh
     const char* line = GetCommandLineA();
     DWORD written = 0;
     HANDLE file;
-    (void)instance; (void)previous; (void)cmdLine; (void)show;
+    (void)instance;
+    (void)previous;
+    (void)cmdLine;
+    (void)show;
     GetTempPathA(MAX_PATH - 32, path);
     lstrcatA(path, "kx_recorded_command.txt");
     file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);

@@ -31,19 +31,12 @@ std::string Folder()
     return std::string(temp) + "kxtests\\Kestrix program";
 }
 
-bool KeyExists(HKEY root, const std::string& path)
-{
-    kx::RegKey key;
-    return ::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
-}
-
 bool ReadDword(const char* name, DWORD& value, DWORD* type = nullptr)
 {
     kx::RegKey key;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return false;
     DWORD size = sizeof value, t = 0;
-    bool ok = ::RegQueryValueExA(key.Get(), name, nullptr, &t, reinterpret_cast<BYTE*>(&value), &size) ==
-              ERROR_SUCCESS;
+    bool ok = ::RegQueryValueExA(key.Get(), name, nullptr, &t, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS;
     if (type) *type = t;
     return ok;
 }
@@ -59,33 +52,6 @@ size_t CountOf(const std::string& text, const char* what)
     size_t n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
-}
-
-struct BoxCount {
-    DWORD pid;
-    const char* caption;
-    int n;
-};
-
-BOOL CALLBACK CountBox(HWND hWnd, LPARAM lParam)
-{
-    BoxCount* c = reinterpret_cast<BoxCount*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hWnd, &owner);
-    char cls[16] = {}, title[64] = {};
-    ::GetClassNameA(hWnd, cls, sizeof cls);
-    ::GetWindowTextA(hWnd, title, sizeof title);
-    if (owner == c->pid && ::IsWindowVisible(hWnd) && lstrcmpA(cls, "#32770") == 0 && lstrcmpA(title, c->caption) == 0)
-        ++c->n;
-    return TRUE;
-}
-
-// How many visible dialog boxes with the caption the process shows.
-int VisibleBoxes(DWORD pid, const char* caption)
-{
-    BoxCount count{pid, caption, 0};
-    ::EnumWindows(CountBox, reinterpret_cast<LPARAM>(&count));
-    return count.n;
 }
 
 // Settings as the program would have stored them on an earlier run.
@@ -151,6 +117,15 @@ protected:
     {
         return WaitForProcessWindow(program->Pid(), "#32770", caption, true, timeoutMs);
     }
+    // Starts the program and opens its main dialog from the tray menu.
+    HWND StartAndOpenMainDialog()
+    {
+        Start();
+        HWND frame = Frame();
+        if (!frame) return nullptr;
+        ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
+        return Dialog(KX_TITLE);
+    }
     DWORD ExitThroughTray()
     {
         HWND frame = Frame();
@@ -165,7 +140,7 @@ protected:
     std::unique_ptr<ChildProcess> program;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(DesktopProgramTest, FirstRunRegistersTheEngineShowsOptionsAndWritesSettings)
 {
@@ -177,7 +152,7 @@ TEST_F(DesktopProgramTest, FirstRunRegistersTheEngineShowsOptionsAndWritesSettin
     HWND options = Dialog("Options...");
     ASSERT_NE(nullptr, options);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));   // registered before the dialog
-    Click(options, IDC_SILENT);   // silent: the start-up scan then says nothing
+    Click(options, IDC_SILENT);                             // silent: the start-up scan then says nothing
     Click(options, IDOK);
     ASSERT_NE(nullptr, Frame());
 
@@ -291,9 +266,8 @@ TEST_F(DesktopProgramTest, TrayCallbacksOpenTheDialogsAndNothingStartsWhileADete
         ::PostMessageA(frame, WM_COMMAND, ID_TRAY_ABOUT, 0);
         HWND marker = Dialog("About Kestrix");
         ASSERT_NE(nullptr, marker);
-        for (const char* caption : {KX_TITLE, "Options..."})
-            EXPECT_EQ(nullptr, Dialog(caption, 0)) << caption;
-        EXPECT_EQ(1, VisibleBoxes(program->Pid(), "About Kestrix"));
+        for (const char* caption : {KX_TITLE, "Options..."}) EXPECT_EQ(nullptr, Dialog(caption, 0)) << caption;
+        EXPECT_EQ(1, CountProcessWindows(program->Pid(), "#32770", "About Kestrix"));
         ::PostMessageA(marker, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(marker); }));
         std::vector<ShownBox> boxes = answerer.Boxes();
@@ -377,11 +351,7 @@ TEST_F(DesktopProgramTest, ProgramDoesNotStartOnASystemWithMajorVersionThree)
 TEST_F(DesktopProgramTest, DoubleClickOnDetectRunsOnePass)
 {
     StoreSettings(0, 0, 0, 3, 1);
-    Start();
-    HWND frame = Frame();
-    ASSERT_NE(nullptr, frame);
-    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
-    HWND dialog = Dialog(KX_TITLE);
+    HWND dialog = StartAndOpenMainDialog();
     ASSERT_NE(nullptr, dialog);
     HWND detect = ::GetDlgItem(dialog, IDC_DETECT);
     auto click = [&] {
@@ -410,11 +380,7 @@ TEST_F(DesktopProgramTest, DoubleClickOnDetectRunsOnePass)
 TEST_F(DesktopProgramTest, BoxesOpenedFromTheMainDialogAreModalToIt)
 {
     StoreSettings(0, 1, 0, 3, 0);
-    Start();
-    HWND frame = Frame();
-    ASSERT_NE(nullptr, frame);
-    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
-    HWND dialog = Dialog(KX_TITLE);
+    HWND dialog = StartAndOpenMainDialog();
     ASSERT_NE(nullptr, dialog);
     struct Box {
         UINT command;
@@ -452,7 +418,7 @@ TEST_F(DesktopProgramTest, TimerTicksDuringTheUninstallStartNothing)
     // ticks of the timer have been due.
     ASSERT_TRUE(WaitUntil([&] { return !KeyExists(HKEY_CLASSES_ROOT, kClsidKey); }, 60000));
     ::Sleep(3000);   // three periods of the timer under test, not a wait for the program
-    EXPECT_EQ(1, VisibleBoxes(program->Pid(), "Kestrix"));   // no "CoCreateInstance failed!" on top
+    EXPECT_EQ(1, CountProcessWindows(program->Pid(), "#32770", "Kestrix"));   // no "CoCreateInstance failed!" on top
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(0xFFFFu, program->Wait(60000));
     program.reset();

@@ -32,7 +32,7 @@ protected:
     static void Escape(HWND dialog) { ::PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0); }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(OptionsDialogTest, OpensShowingTheRecordWithTheIntervalChoicesFromItsInitData)
 {
@@ -44,7 +44,7 @@ TEST_F(OptionsDialogTest, OpensShowingTheRecordWithTheIntervalChoicesFromItsInit
         char text[8] = {};
         ::SendDlgItemMessageA(d, IDC_INTERVAL, CB_GETLBTEXT, 9, reinterpret_cast<LPARAM>(text));
         EXPECT_STREQ("10", text);
-        EXPECT_EQ(2, Selection(d));   // "3"
+        EXPECT_EQ(2, Selection(d));      // "3"
         EXPECT_FALSE(ComboEnabled(d));   // timed scanning is off
         EXPECT_TRUE(IsChecked(d, IDC_SILENT));
         EXPECT_FALSE(IsChecked(d, IDC_AUTOSCAN));
@@ -56,7 +56,10 @@ TEST_F(OptionsDialogTest, OpensShowingTheRecordWithTheIntervalChoicesFromItsInit
 
 TEST_F(OptionsDialogTest, SelectionComesFromWholeMinutesTruncated)
 {
-    struct Case { LONG interval; LRESULT selection; };
+    struct Case {
+        LONG interval;
+        LRESULT selection;
+    };
     for (Case c : {Case{3, -1}, Case{60000, 0}, Case{90000, 0}, Case{659999, 9}, Case{660000, -1}, Case{-60000, -1}}) {
         g_pSettings->ScanInterval = c.interval;
         g_pSettings->TimedScanning = 1;

@@ -33,7 +33,7 @@ protected:
     kx::RegKey key;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(SettingsTest, DefaultsStayWhenTheKeyHoldsNothing)
 {
@@ -61,16 +61,14 @@ TEST_F(SettingsTest, ValuesAreTakenOnlyAsTheRulesSay)
         {"switch as REG_DWORD is taken", "SilentMode", REG_DWORD, Dword(1), &AppSettings::SilentMode, 1},
         {"switch of another type is taken", "TimedScanning", REG_SZ, Dword(1), &AppSettings::TimedScanning, 1},
         {"switch 0 is taken", "LoggingEnabled", REG_BINARY, Dword(0), &AppSettings::LoggingEnabled, 0},
-        {"switch longer than 4 bytes", "LoggingEnabled", REG_BINARY, Dword(0) + "x", &AppSettings::LoggingEnabled,
-         1},
+        {"switch longer than 4 bytes", "LoggingEnabled", REG_BINARY, Dword(0) + "x", &AppSettings::LoggingEnabled, 1},
         {"switch shorter than 4 bytes", "LoggingEnabled", REG_BINARY, std::string(2, '\0'),
          &AppSettings::LoggingEnabled, 1},
         {"interval as REG_DWORD, any number", "ScanInterval", REG_DWORD, Dword(123456789), &AppSettings::ScanInterval,
          123456789},
-        {"interval as REG_BINARY is ignored", "ScanInterval", REG_BINARY, Dword(180000), &AppSettings::ScanInterval,
+        {"interval as REG_BINARY is ignored", "ScanInterval", REG_BINARY, Dword(180000), &AppSettings::ScanInterval, 3},
+        {"interval shorter than 4 bytes", "ScanInterval", REG_DWORD, std::string(2, '\x10'), &AppSettings::ScanInterval,
          3},
-        {"interval shorter than 4 bytes", "ScanInterval", REG_DWORD, std::string(2, '\x10'),
-         &AppSettings::ScanInterval, 3},
     };
     for (const Case& c : cases) {
         DestroySettingsState();
@@ -91,7 +89,11 @@ TEST_F(SettingsTest, WriteStoresFourByteValuesWithTheirTypes)
     g_pSettings->LoggingEnabled = 0;
     WriteSettings(key.Get());
 
-    struct Expected { const char* name; DWORD type; DWORD value; };
+    struct Expected {
+        const char* name;
+        DWORD type;
+        DWORD value;
+    };
     for (Expected e : {Expected{"AutoScan", REG_BINARY, 0}, Expected{"SilentMode", REG_BINARY, 1},
                        Expected{"TimedScanning", REG_BINARY, 1}, Expected{"ScanInterval", REG_DWORD, 180000},
                        Expected{"LoggingEnabled", REG_BINARY, 0}}) {

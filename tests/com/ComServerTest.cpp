@@ -24,14 +24,9 @@ void Dump(HKEY parent, const std::string& path, std::set<std::string>& lines)
     kx::RegKey key;
     if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
     lines.insert(path);
-    for (DWORD i = 0;; ++i) {
-        char name[256], data[1024];
-        DWORD nameLength = sizeof name, dataLength = sizeof data, type = 0;
-        if (::RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                            &dataLength) != ERROR_SUCCESS)
-            break;
-        lines.insert(path + " [" + name + "] " + (type == REG_SZ ? "REG_SZ " : "OTHER ") + data);
-    }
+    for (const RegValue& v : ListValues(key.Get()))
+        lines.insert(path + " [" + v.name + "] " + (v.type == REG_SZ ? "REG_SZ " : "OTHER ") +
+                     std::string(v.data.c_str()));
     for (DWORD i = 0;; ++i) {
         char name[256];
         DWORD length = sizeof name;
@@ -46,40 +41,6 @@ std::set<std::string> ClassEntries()
     for (const char* root : {"ScanEngine.ScanEngine.1", "ScanEngine.ScanEngine", kClsidKey})
         Dump(HKEY_CLASSES_ROOT, root, lines);
     return lines;
-}
-
-bool KeyExists(const std::string& path)
-{
-    kx::RegKey key;
-    return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
-}
-
-// Runs a program and returns its exit code, with what it printed.
-DWORD RunAndCapture(const std::string& exe, const std::string& args, const std::string& cwd, std::string& output)
-{
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ::CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    kx::KernelHandle reader(readEnd), writer(writeEnd);
-    ::SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = writer.Get();
-    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi{};
-    std::string commandLine = "\"" + exe + "\"" + args;
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &si, &pi))
-        return static_cast<DWORD>(-2);
-    kx::KernelHandle process(pi.hProcess), thread(pi.hThread);
-    writer.Reset();
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
-    ::WaitForSingleObject(process.Get(), 120000);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.Get(), &code);
-    return code;
 }
 
 class ComServerTest : public ::testing::Test {
@@ -103,7 +64,8 @@ protected:
     static DWORD Regsvr32(const std::string& args)
     {
         std::string output;
-        return RunAndCapture(s_folder + "\\regsvr32.exe", args, s_folder, output);
+        return RunAndCapture(s_folder + "\\regsvr32.exe", "\"" + s_folder + "\\regsvr32.exe\"" + args, s_folder,
+                             output);
     }
     static std::string ShortDllPath()
     {
@@ -114,34 +76,25 @@ protected:
     static std::set<std::string> ExpectedEntries()
     {
         const std::string c = kClsidKey;
-        return {"ScanEngine.ScanEngine.1",
-                "ScanEngine.ScanEngine.1 [] REG_SZ ScanEngine Class",
+        return {"ScanEngine.ScanEngine.1", "ScanEngine.ScanEngine.1 [] REG_SZ ScanEngine Class",
                 "ScanEngine.ScanEngine.1\\CLSID",
                 "ScanEngine.ScanEngine.1\\CLSID [] REG_SZ {A942BD41-3FCB-11D2-96E1-444553540000}",
-                "ScanEngine.ScanEngine",
-                "ScanEngine.ScanEngine [] REG_SZ ScanEngine Class",
+                "ScanEngine.ScanEngine", "ScanEngine.ScanEngine [] REG_SZ ScanEngine Class",
                 // Not followed through CurVer by CLSIDFromProgID: without it
                 // the version-independent ProgID creates nothing.
                 "ScanEngine.ScanEngine\\CLSID",
                 "ScanEngine.ScanEngine\\CLSID [] REG_SZ {A942BD41-3FCB-11D2-96E1-444553540000}",
-                "ScanEngine.ScanEngine\\CurVer",
-                "ScanEngine.ScanEngine\\CurVer [] REG_SZ ScanEngine.ScanEngine.1",
-                c,
-                c + " [] REG_SZ ScanEngine Class",
-                c + "\\ProgID",
-                c + "\\ProgID [] REG_SZ ScanEngine.ScanEngine.1",
-                c + "\\VersionIndependentProgID",
-                c + "\\VersionIndependentProgID [] REG_SZ ScanEngine.ScanEngine",
-                c + "\\Programmable",
-                c + "\\InprocServer32",
-                c + "\\InprocServer32 [] REG_SZ " + ShortDllPath(),
+                "ScanEngine.ScanEngine\\CurVer", "ScanEngine.ScanEngine\\CurVer [] REG_SZ ScanEngine.ScanEngine.1", c,
+                c + " [] REG_SZ ScanEngine Class", c + "\\ProgID", c + "\\ProgID [] REG_SZ ScanEngine.ScanEngine.1",
+                c + "\\VersionIndependentProgID", c + "\\VersionIndependentProgID [] REG_SZ ScanEngine.ScanEngine",
+                c + "\\Programmable", c + "\\InprocServer32", c + "\\InprocServer32 [] REG_SZ " + ShortDllPath(),
                 c + "\\InprocServer32 [ThreadingModel] REG_SZ Apartment"};
     }
     static kx::ComPtr<IScanEngine> Create(HRESULT* hr = nullptr)
     {
         kx::ComPtr<IScanEngine> engine;
-        HRESULT result = ::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine,
-                                            engine.PutVoid());
+        HRESULT result =
+            ::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine, engine.PutVoid());
         if (hr) *hr = result;
         return engine;
     }
@@ -173,7 +126,7 @@ VARIANT Long(LONG v)
     return var;
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(ComServerTest, Regsvr32RegistersExactlyTheClassEntriesAndUnregistersThemAgain)
 {
@@ -185,15 +138,15 @@ TEST_F(ComServerTest, Regsvr32RegistersExactlyTheClassEntriesAndUnregistersThemA
 
     ASSERT_EQ(0u, Regsvr32(" quarrion.dll /s"));
     EXPECT_EQ(ExpectedEntries(), ClassEntries());
-    EXPECT_TRUE(KeyExists(kTypeLibKey));
-    EXPECT_TRUE(KeyExists(kInterfaceKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kInterfaceKey));
     EXPECT_TRUE(Create());
 
     // Registering again rebuilds the class key from nothing; a hand-made key
     // under the ProgID survives, and keeps its parent at unregistration.
     kx::RegKey made;
-    ::RegCreateKeyExA(HKEY_CLASSES_ROOT, (std::string(kClsidKey) + "\\HandMade").c_str(), 0, nullptr, 0,
-                      KEY_ALL_ACCESS, nullptr, made.Put(), nullptr);
+    ::RegCreateKeyExA(HKEY_CLASSES_ROOT, (std::string(kClsidKey) + "\\HandMade").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, made.Put(), nullptr);
     ::RegCreateKeyExA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1\\HandMade", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                       made.Put(), nullptr);
     made.Reset();
@@ -206,12 +159,11 @@ TEST_F(ComServerTest, Regsvr32RegistersExactlyTheClassEntriesAndUnregistersThemA
     EXPECT_EQ((std::set<std::string>{"ScanEngine.ScanEngine.1", "ScanEngine.ScanEngine.1 [] REG_SZ ScanEngine Class",
                                      "ScanEngine.ScanEngine.1\\HandMade"}),
               ClassEntries());
-    EXPECT_TRUE(KeyExists("CLSID"));
-    EXPECT_TRUE(KeyExists(kTypeLibKey));   // the type library stays registered
-    EXPECT_TRUE(KeyExists(kInterfaceKey));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));   // the type library stays registered
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kInterfaceKey));
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1\\HandMade");
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1");
-
 }
 
 TEST_F(ComServerTest, ClassObjectAndObjectsHoldTheServerAsSpecified)
@@ -308,7 +260,12 @@ TEST_F(ComServerTest, TypeLibraryDescribesTheDualInterface)
     EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDISPATCHABLE);
     vtableInfo->ReleaseTypeAttr(attr);
 
-    struct Member { const wchar_t* name; INVOKEKIND kind; short params; const wchar_t* help; };
+    struct Member {
+        const wchar_t* name;
+        INVOKEKIND kind;
+        short params;
+        const wchar_t* help;
+    };
     const Member members[] = {
         {L"DetectDW", INVOKE_FUNC, 1, L"method DetectDW"},
         {L"RemoveDW", INVOKE_FUNC, 1, L"method RemoveDW"},
@@ -340,8 +297,8 @@ TEST_F(ComServerTest, DispatchResolvesNamesAndInvokesThroughTheTypeInformation)
 {
     kx::ComPtr<IScanEngine> engine = Create();
     ASSERT_TRUE(engine);
-    const wchar_t* names[] = {L"DetectDW", L"RemoveDW", L"RegistryList", L"ProcessList", L"Init", L"Logging",
-                              L"Silent"};
+    const wchar_t* names[] = {L"DetectDW", L"RemoveDW", L"RegistryList", L"ProcessList",
+                              L"Init",     L"Logging",  L"Silent"};
     for (int i = 0; i < 7; ++i) {
         LPOLESTR name = const_cast<LPOLESTR>(names[i]);
         DISPID id = 0;
@@ -401,9 +358,8 @@ TEST_F(ComServerTest, LateBoundClientDetectsReadsTheListsAndRemoves)
         LONG index = 0;
         BSTR item = nullptr;
         ASSERT_EQ(S_OK, ::SafeArrayGetElement(V_ARRAY(&v), &index, &item));
-        std::wstring expected = list == std::wstring(L"ProcessList")
-                                    ? std::wstring(server.Path().begin(), server.Path().end())
-                                    : L"Agent";
+        std::wstring expected =
+            list == std::wstring(L"ProcessList") ? std::wstring(server.Path().begin(), server.Path().end()) : L"Agent";
         EXPECT_EQ(expected, std::wstring(item));
         ::SysFreeString(item);
         ::VariantClear(&v);
@@ -418,8 +374,8 @@ TEST_F(ComServerTest, LateBoundClientDetectsReadsTheListsAndRemoves)
 // script makes them, on a clean machine: none crashes, each has a defined
 // result, and nothing of the machine is touched.
 struct CallOrder {
-    const char* calls;      // I Init, D DetectDW, R RemoveDW, G the two gets, P the two puts
-    const char* results;    // what each call gave, in the script's notation
+    const char* calls;     // I Init, D DetectDW, R RemoveDW, G the two gets, P the two puts
+    const char* results;   // what each call gave, in the script's notation
 };
 const CallOrder kCleanMachineOrders[] = {
     {"R", "R=0"},
@@ -509,9 +465,10 @@ TEST_F(ComServerTest, ScriptsCanCallInAnyOrderWithoutHarm)
     for (const CallOrder& order : kCleanMachineOrders) {
         CleanMachine machine(std::string("script order ") + order.calls);
         std::string output;
-        DWORD code = RunAndCapture(SystemDirectory() + "\\cscript.exe",
-                                   std::string(" //nologo \"") + HelperPath("callorder.js") + "\" " + order.calls,
-                                   machine.dir.Path(), output);
+        DWORD code =
+            RunAndCapture(SystemDirectory() + "\\cscript.exe",
+                          std::string("cscript //nologo \"") + HelperPath("callorder.js") + "\" " + order.calls,
+                          machine.dir.Path(), output);
         EXPECT_EQ(0u, code) << order.calls << "\n" << output;
         // A script cannot look into arrays of strings: it only reads them.
         std::string expected = std::regex_replace(order.results, std::regex("G=[0-9]+,[0-9]+"), "G");
@@ -536,7 +493,8 @@ TEST_F(ComServerTest, OneDetectionAllowsOneRemoval)
     EXPECT_EQ(1u, RunServicesState::Values().size());   // "Keep" stays
     engine.Reset();
     std::string log = ReadWholeFile(dir / "Kestrix.log");
-    EXPECT_NE(std::string::npos, log.find("Nothing removed: no detection pass on this object found the Duskwire server."))
+    EXPECT_NE(std::string::npos,
+              log.find("Nothing removed: no detection pass on this object found the Duskwire server."))
         << log;
 }
 
@@ -548,8 +506,8 @@ TEST_F(ComServerTest, JScriptAndVBScriptDriveTheEngineUnderCscript)
         TempFile server(FixturePath("server.exe"), dir / "agent.exe");
         ChildProcess running(server.Path());
         std::string output;
-        DWORD code = RunAndCapture(SystemDirectory() + "\\cscript.exe", " //nologo \"" + HelperPath(script) + "\"",
-                                   dir.Path(), output);
+        DWORD code = RunAndCapture(SystemDirectory() + "\\cscript.exe",
+                                   "cscript //nologo \"" + HelperPath(script) + "\"", dir.Path(), output);
         EXPECT_EQ(11u, code) << script << "\n" << output;
         for (const char* line : {"created", "Init=1", "DetectDW=1", "RemoveDW=1"})
             EXPECT_NE(std::string::npos, output.find(line)) << script << " did not print " << line << "\n" << output;

@@ -2,5 +2,11 @@
  * "the call failed" path. */
 #include <windows.h>
 
-HRESULT __stdcall DllRegisterServer(void) { return E_ACCESSDENIED; }
-HRESULT __stdcall DllUnregisterServer(void) { return E_ACCESSDENIED; }
+HRESULT __stdcall DllRegisterServer(void)
+{
+    return E_ACCESSDENIED;
+}
+HRESULT __stdcall DllUnregisterServer(void)
+{
+    return E_ACCESSDENIED;
+}

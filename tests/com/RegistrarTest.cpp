@@ -3,17 +3,15 @@
 #include "Handles.h"
 #include "Registrar.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
+
+using namespace kxtest;
 
 namespace {
 
-bool KeyExists(const char* path)
-{
-    kx::RegKey key;
-    return ::RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
-}
-
-} // namespace
+}   // namespace
 
 TEST(RegistrarScriptTest, ParsesKeysValuesAndAttributes)
 {
@@ -44,18 +42,18 @@ TEST(RegistrarScriptTest, ParsesKeysValuesAndAttributes)
 TEST(RegistrarScriptTest, RejectsMalformedScriptsWithAMessage)
 {
     const char* bad[] = {
-        "HKCR",                                  // no block
-        "HKCR { Key = s 'unterminated }",        // open quote
-        "HKCR { Key = s 'x' ",                   // no closing brace
-        "HKCR { Key = d '1' }",                  // only strings
-        "HKCR { Key = s }",                      // no text
-        "HKCR { = s 'x' }",                      // no key name
-        "HKCR { Key { val = s 'x' } }",          // no value name
-        "HKCR { Key { val Name s 'x' } }",       // no '='
-        "HKCR { {unterminated = s 'x' }",        // braced name without '}'
-        "HKCR { a\\b = s 'x' }",                 // nested path in one name
-        "HKCR { Key } }",                        // stray brace
-        "{ Key }",                               // no root
+        "HKCR",                              // no block
+        "HKCR { Key = s 'unterminated }",    // open quote
+        "HKCR { Key = s 'x' ",               // no closing brace
+        "HKCR { Key = d '1' }",              // only strings
+        "HKCR { Key = s }",                  // no text
+        "HKCR { = s 'x' }",                  // no key name
+        "HKCR { Key { val = s 'x' } }",      // no value name
+        "HKCR { Key { val Name s 'x' } }",   // no '='
+        "HKCR { {unterminated = s 'x' }",    // braced name without '}'
+        "HKCR { a\\b = s 'x' }",             // nested path in one name
+        "HKCR { Key } }",                    // stray brace
+        "{ Key }",                           // no root
     };
     for (const char* text : bad) {
         std::vector<RegistrarScript> script;
@@ -89,12 +87,12 @@ TEST(RegistrarTest, FailedWriteRollsBackWhatWasWritten)
     const char* text = "HKCR\n{\n KxTestFirst = s 'one'\n {\n  Child = s 'two'\n }\n"
                        " NoRemove KxTestVolatile\n {\n  Durable = s 'x'\n }\n}\n";
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE), UpdateRegistryFromScript(text, {}, true));
-    EXPECT_FALSE(KeyExists("KxTestFirst"));
-    EXPECT_TRUE(KeyExists("KxTestVolatile"));   // NoRemove
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "KxTestFirst"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "KxTestVolatile"));   // NoRemove
     volatileKey.Reset();
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "KxTestVolatile");
 
     // A malformed script writes nothing at all.
     EXPECT_EQ(E_FAIL, UpdateRegistryFromScript("HKCR { KxTestFirst = s 'one' } }", {}, true));
-    EXPECT_FALSE(KeyExists("KxTestFirst"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "KxTestFirst"));
 }

@@ -11,21 +11,10 @@ using namespace kxtest;
 
 namespace {
 
-
-DWORD RunRegsvr32(const std::string& folder, const std::string& args)
+DWORD RunRegsvr32(const std::string& folder, const std::string& commandLine)
 {
-    std::string exe = folder + "\\regsvr32.exe";
-    std::string commandLine = args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
-        return static_cast<DWORD>(-2);
-    kx::KernelHandle process(pi.hProcess), thread(pi.hThread);
-    if (::WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.Get(), &code);
-    return code;
+    std::string output;
+    return RunAndCapture(folder + "\\regsvr32.exe", commandLine, folder, output);
 }
 
 class RegistrationProgramTest : public ::testing::Test {
@@ -38,7 +27,7 @@ protected:
     ScratchDir dir{"regsvr32"};
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(RegistrationProgramTest, ExitCodesTellWhatHappened)
 {
@@ -48,16 +37,16 @@ TEST_F(RegistrationProgramTest, ExitCodesTellWhatHappened)
     } cases[] = {
         {" quarrion.dll /s", 0},
         {" quarrion.dll /u /s", 0},
-        {" /s /u quarrion.dll", 0},                  // options in any place
-        {" \"quarrion.dll\" /s", 0},                 // quoted name
-        {" missing.dll /s", 3},                      // cannot be loaded
-        {" readme.txt /s", 3},                       // not a DLL at all
-        {" kernel32.dll /s", 4},                     // no DllRegisterServer
-        {" failing.dll /s", 5},                      // the call fails
+        {" /s /u quarrion.dll", 0},    // options in any place
+        {" \"quarrion.dll\" /s", 0},   // quoted name
+        {" missing.dll /s", 3},        // cannot be loaded
+        {" readme.txt /s", 3},         // not a DLL at all
+        {" kernel32.dll /s", 4},       // no DllRegisterServer
+        {" failing.dll /s", 5},        // the call fails
         {" failing.dll /u /s", 5},
-        {" /s", 1},                                  // no DLL named
-        {" quarrion.dll /x /s", 1},                  // unknown option
-        {"regsvr32.exe quarrion.dll /s", 0},         // with the program's name
+        {" /s", 1},                            // no DLL named
+        {" quarrion.dll /x /s", 1},            // unknown option
+        {"regsvr32.exe quarrion.dll /s", 0},   // with the program's name
         {"\"regsvr 32.exe\" quarrion.dll /u /s", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(c.code, RunRegsvr32(dir.Path(), c.args)) << c.args;

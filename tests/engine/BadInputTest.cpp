@@ -22,7 +22,7 @@ protected:
     std::string sys = SystemDirectory() + "\\";
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(BadInputTest, LogHeldByAnotherProgramLosesTheSectionButNotThePass)
 {
@@ -31,8 +31,8 @@ TEST_F(BadInputTest, LogHeldByAnotherProgramLosesTheSectionButNotThePass)
     ChildProcess holder(HelperPath("FileHolder.exe"), "\"" + (dir / "Kestrix.log") + "\" 60");
     // Held once nobody else can open it.
     ASSERT_TRUE(WaitUntil([&] {
-        return !kx::FileHandle(::CreateFileA((dir / "Kestrix.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                             nullptr));
+        return !kx::FileHandle(
+            ::CreateFileA((dir / "Kestrix.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     }));
     TempFile server(FixturePath("server.exe"), dir / "agent.exe");
     ChildProcess running(server.Path());
@@ -59,8 +59,7 @@ TEST_F(BadInputTest, LogOnAFullDiskNeverStopsAPass)
         ASSERT_TRUE(filler.Valid());
         std::string block(4096, 'x');
         DWORD written = 0;
-        while (::WriteFile(filler.Get(), block.data(), 4096, &written, nullptr) && written == 4096) {
-        }
+        while (::WriteFile(filler.Get(), block.data(), 4096, &written, nullptr) && written == 4096) {}
     }
     CurrentDirectory cd("K:\\");
     TempFile server(FixturePath("server.exe"), dir / "agent.exe");

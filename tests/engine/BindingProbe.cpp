@@ -10,7 +10,7 @@ public:
     bool Bound() const { return m_pfnCreateToolhelp32Snapshot || m_pfnProcess32First || m_pfnProcess32Next; }
     int Listed() const { return m_pProcessList->GetCount(); }
 };
-} // namespace
+}   // namespace
 
 int main()
 {

@@ -16,13 +16,19 @@ using namespace kxtest;
 
 namespace {
 
-
-
 // Records the progress windows created on this thread and their last caption.
 class PopupWatch {
 public:
-    PopupWatch() { s_current = this; m_hook = ::SetWindowsHookExA(WH_CBT, Hook, nullptr, ::GetCurrentThreadId()); }
-    ~PopupWatch() { ::UnhookWindowsHookEx(m_hook); s_current = nullptr; }
+    PopupWatch()
+    {
+        s_current = this;
+        m_hook = ::SetWindowsHookExA(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
+    }
+    ~PopupWatch()
+    {
+        ::UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
     int created = 0;
     std::string lastCaption;
 
@@ -87,14 +93,18 @@ protected:
     std::string sys = SystemDirectory() + "\\";
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(DetectionTest, NothingFoundWhenNoRunningImageCarriesTheSignature)
 {
     // Near misses: the signature one byte off at either end, one byte early or
     // late, cut short by the end of the file.
-    const char* nearMisses[] = {"clean.exe", "server_sig_first_byte_changed.exe", "server_sig_last_byte_changed.exe",
-                                "server_sig_at_15709.exe", "server_sig_at_15711.exe", "server_short_16733.exe"};
+    const char* nearMisses[] = {"clean.exe",
+                                "server_sig_first_byte_changed.exe",
+                                "server_sig_last_byte_changed.exe",
+                                "server_sig_at_15709.exe",
+                                "server_sig_at_15711.exe",
+                                "server_short_16733.exe"};
     std::vector<std::unique_ptr<TempFile>> files;
     std::vector<std::unique_ptr<ChildProcess>> running;
     for (const char* name : nearMisses) {

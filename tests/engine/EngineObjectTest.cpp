@@ -40,7 +40,7 @@ protected:
     CurrentDirectory cd{dir.Path()};
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(EngineObjectTest, ListsBeforeAnyPassAreEmptyArraysWithLowerBoundZero)
 {
@@ -58,7 +58,7 @@ TEST_F(EngineObjectTest, ListsHandOutEveryEntryInOrderWithEmptyEntriesAsEmptyStr
     EngineProbe engine;
     engine.m_pRegistryList->Append("(Default)");
     engine.m_pRegistryList->Append("");
-    engine.m_pRegistryList->Append("Caf\xE9");   // ANSI code page (1252): e acute
+    engine.m_pRegistryList->Append("Caf\xE9");                       // ANSI code page (1252): e acute
     engine.m_pProcessList->SetAt(2, "C:\\WINDOWS\\SYSTEM\\ .exe");   // grows with empty entries
 
     VARIANT registry, processes;
@@ -83,7 +83,10 @@ TEST_F(EngineObjectTest, InitAndSwitchesSetSilentModeFromAnyNonZeroValue)
     EXPECT_TRUE(engine.m_bSilent);
     EXPECT_FALSE(engine.m_pLog->IsEnabled());
 
-    struct Case { long value; bool on; };
+    struct Case {
+        long value;
+        bool on;
+    };
     for (Case c : {Case{0, false}, Case{-3, true}, Case{0, false}, Case{2, true}}) {
         EXPECT_EQ(S_OK, engine.put_Silent(c.value));
         EXPECT_EQ(c.on, engine.m_bSilent) << c.value;

@@ -9,16 +9,13 @@ public:
     using CScanEngine::Log;
     using CScanEngine::m_bSilent;
     using CScanEngine::m_nConfigCount;
-    using CScanEngine::m_pConfigRecords;
     using CScanEngine::m_pCandidateList;
+    using CScanEngine::m_pConfigRecords;
     using CScanEngine::m_pLog;
     using CScanEngine::m_pProcessList;
     using CScanEngine::m_pRegistryList;
 
-    bool ToolHelpBound() const
-    {
-        return m_pfnCreateToolhelp32Snapshot && m_pfnProcess32First && m_pfnProcess32Next;
-    }
+    bool ToolHelpBound() const { return m_pfnCreateToolhelp32Snapshot && m_pfnProcess32First && m_pfnProcess32Next; }
     void UnbindToolHelp()
     {
         m_pfnCreateToolhelp32Snapshot = nullptr;

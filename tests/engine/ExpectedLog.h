@@ -7,7 +7,8 @@
 
 namespace kxtest {
 
-const char kFooter[] = "\r\n******************************** Scan completed ************************************\r\n\r\n";
+const char kFooter[] =
+    "\r\n******************************** Scan completed ************************************\r\n\r\n";
 const char kNotDetected[] = "\r\n\t   ---------------- Duskwire NOT detected ----------------\r\n";
 
 // The lines a detection that found the trojan writes.
@@ -22,13 +23,27 @@ inline std::string FoundSection(const std::vector<std::string>& values, const st
     return s;
 }
 
-// A section after its opening line break and header (whose form is checked);
-// the whole text when there is no header.
-inline std::string AfterHeader(const std::string& section)
+// The header line of a section, with its date and time.
+const char kHeaderPattern[] =
+    R"(\*{17} Scan started on (Sunday|Monday|Tuesday|Wednesday|Thursday|Friday|Saturday) )"
+    R"((January|February|March|April|May|June|July|August|September|October|November|December) )"
+    R"(\d\d, \d{4} at [0-2]\d:[0-5]\d \*{16}\r\n)";
+
+// Splits "\r\n<header>rest": true, with rest, when the section opens so.
+inline bool SplitHeader(const std::string& section, std::string& rest)
 {
     std::smatch m;
-    if (std::regex_search(section, m, std::regex("^\r\n\\*{17} Scan started on [^\r]* \\*{16}\r\n"))) return m.suffix();
-    return section;
+    if (!std::regex_search(section, m, std::regex(std::string("^\r\n") + kHeaderPattern))) return false;
+    rest = m.suffix();
+    return true;
 }
 
-} // namespace kxtest
+// A section after its opening line break and header; the whole text when
+// there is no header.
+inline std::string AfterHeader(const std::string& section)
+{
+    std::string rest;
+    return SplitHeader(section, rest) ? rest : section;
+}
+
+}   // namespace kxtest

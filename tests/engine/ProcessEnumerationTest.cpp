@@ -35,8 +35,7 @@ protected:
         kx::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
         PROCESSENTRY32 entry{};
         entry.dwSize = sizeof entry;
-        for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
-             more = ::Process32Next(snapshot.Get(), &entry))
+        for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry))
             for (const ChildProcess* c : children)
                 if (c->Pid() == entry.th32ProcessID) order.push_back(entry.th32ProcessID);
         return order;
@@ -46,7 +45,7 @@ protected:
     std::string image;
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(ProcessEnumerationTest, BindsToolHelpOnThisSystem)
 {

@@ -62,7 +62,7 @@ protected:
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(ProgressPopupTest, CaptionShowsThePercentageOnceItFirstChanges)
 {
@@ -93,7 +93,9 @@ TEST_F(ProgressPopupTest, CaptionShowsThePercentageOnceItFirstChanges)
 
 TEST_F(ProgressPopupTest, EmptyOrReversedRangeNeverChangesTheCaption)
 {
-    struct Case { int lower, upper; };
+    struct Case {
+        int lower, upper;
+    };
     for (Case c : {Case{0, 0}, Case{10, 5}}) {
         CProgressPopup popup;
         ASSERT_TRUE(popup.Create(nullptr, "Please Wait...", true));

@@ -39,7 +39,7 @@ protected:
     }
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(RegistryKeyTest, EmptyKeyGivesEmptyListsAndSuccess)
 {

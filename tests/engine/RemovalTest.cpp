@@ -22,7 +22,6 @@ const char kRegistryRemoved[] = "All registry entries removed.\r\n";
 const char kAllRenamed[] = "All detected copies of the Duskwire server listed above renamed with a '.KSX'\r\n"
                            "extension in the 'Infected Files' directory.\r\n";
 
-
 std::vector<std::string> ValueNames()
 {
     std::vector<std::string> names;
@@ -94,7 +93,10 @@ protected:
         o.log = AfterHeader(log);
         return o;
     }
-    Outcome Run() { return Run([] {}); }
+    Outcome Run()
+    {
+        return Run([] {});
+    }
 
     std::string Quarantined(const std::string& name) const { return dir / ("Infected Files\\" + name); }
 
@@ -105,7 +107,7 @@ protected:
     std::string sys = SystemDirectory() + "\\";
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(RemovalTest, RemovesEverythingDetectedAndQuarantinesTheLatestCopyOfEachName)
 {
@@ -260,8 +262,8 @@ TEST_F(RemovalTest, FileHeldOpenElsewhereIsPassedOverSilently)
     TempFile server(FixturePath("server.exe"), dir / "agent.exe");
     TempFile windll(FixturePath("clean.exe"), sys + "windll.dll");
     ChildProcess running(server.Path());
-    kx::FileHandle held(::CreateFileA(windll.Path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
+    kx::FileHandle held(
+        ::CreateFileA(windll.Path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held.Valid());
 
     Outcome o = Run();
@@ -302,9 +304,10 @@ TEST_F(RemovalTest, FileNamesFromConfigurationBlocksNeverLeaveTheSystemDirectory
             EXPECT_EQ("precious", ReadWholeFile(c.victim)) << c.fixture;
             ::DeleteFileA(c.victim.c_str());
         }
-        EXPECT_NE(std::string::npos,
-                  o.log.find(std::string("*NOTICE* The file name ") + c.name +
-                             " in the Duskwire server configuration data is not a plain file name. File not moved.\r\n"))
+        EXPECT_NE(
+            std::string::npos,
+            o.log.find(std::string("*NOTICE* The file name ") + c.name +
+                       " in the Duskwire server configuration data is not a plain file name. File not moved.\r\n"))
             << c.fixture << "\n"
             << o.log;
     }

@@ -27,7 +27,7 @@ bool g_throw = false;   // the next Process32Next throws, as an allocation faili
 HANDLE WINAPI SnapshotDouble(DWORD flags, DWORD)
 {
     if (!(flags & TH32CS_SNAPPROCESS)) return INVALID_HANDLE_VALUE;   // 9x: no other kind asked for here
-    return ::CreateEventA(nullptr, TRUE, FALSE, nullptr);            // closed by the engine like a snapshot
+    return ::CreateEventA(nullptr, TRUE, FALSE, nullptr);             // closed by the engine like a snapshot
 }
 
 BOOL WINAPI NextDouble(HANDLE, LPPROCESSENTRY32 entry)
@@ -104,7 +104,7 @@ protected:
     std::string sys = SystemDirectory() + "\\";
 };
 
-} // namespace
+}   // namespace
 
 TEST_F(SnapshotDoubleTest, DetectsAndRemovesServersListedByUpperCaseFullPaths)
 {

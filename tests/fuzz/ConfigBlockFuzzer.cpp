@@ -9,10 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::unique_ptr<unsigned char[]> block(new unsigned char[kConfigurationBlockSize]);
-    std::memset(block.get(), 0, kConfigurationBlockSize);
-    std::memcpy(block.get(), data, size < kConfigurationBlockSize ? size : kConfigurationBlockSize);
-    std::unique_ptr<CConfigRecord> record(ParseConfigurationBlock(block.get()));
+    std::unique_ptr<ConfigurationBlock> block(new ConfigurationBlock{});
+    std::memcpy(block->data(), data, size < kConfigurationBlockSize ? size : kConfigurationBlockSize);
+    std::unique_ptr<CConfigRecord> record = ParseConfigurationBlock(*block);
     // Both names come from inside the block.
     if (record->m_strFileName.size() > kConfigurationBlockSize) std::abort();
     if (record->m_strValueName.size() > kConfigurationBlockSize) std::abort();

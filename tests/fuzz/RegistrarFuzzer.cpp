@@ -15,7 +15,7 @@ size_t CountKeys(const std::vector<RegistrarKey>& keys)
     return n;
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -65,7 +65,7 @@ void Press(HWND hWnd, int button)
     for (int i = 0; i < 500 && ::IsWindow(hWnd) && ::IsWindowVisible(hWnd); ++i) ::Sleep(20);
 }
 
-} // namespace
+}   // namespace
 
 bool AnswerMessageBox(const std::string& caption, ShownBox& box, int button, DWORD timeoutMs)
 {
@@ -82,8 +82,7 @@ bool AnswerMessageBox(const std::string& caption, ShownBox& box, int button, DWO
     return false;
 }
 
-BoxAnswerer::BoxAnswerer(const std::string& caption)
-    : m_caption(caption)
+BoxAnswerer::BoxAnswerer(const std::string& caption) : m_caption(caption)
 {
     m_thread = ::CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
@@ -121,4 +120,4 @@ DWORD WINAPI BoxAnswerer::Run(void* param)
     return 0;
 }
 
-} // namespace kxtest
+}   // namespace kxtest

@@ -41,4 +41,4 @@ private:
     std::vector<ShownBox> m_boxes;
 };
 
-} // namespace kxtest
+}   // namespace kxtest

@@ -10,6 +10,8 @@ struct Search {
     const std::string* caption;
     bool visibleOnly;
     HWND found;
+    int count;   // how many matched (all are counted when counting)
+    bool counting;
 };
 
 BOOL CALLBACK Find(HWND hWnd, LPARAM lParam)
@@ -23,24 +25,32 @@ BOOL CALLBACK Find(HWND hWnd, LPARAM lParam)
     if (pid == s->pid && *s->caption == title && (!s->visibleOnly || ::IsWindowVisible(hWnd)) &&
         (!s->className || std::string(cls) == s->className)) {
         s->found = hWnd;
-        return FALSE;
+        ++s->count;
+        return s->counting;
     }
     return TRUE;
 }
 
-} // namespace
+}   // namespace
 
 HWND WaitForProcessWindow(DWORD pid, const char* className, const std::string& caption, bool visibleOnly,
                           DWORD timeoutMs)
 {
     DWORD start = ::GetTickCount();
     do {
-        Search s{pid, className, &caption, visibleOnly, nullptr};
+        Search s{pid, className, &caption, visibleOnly, nullptr, 0, false};
         ::EnumWindows(Find, reinterpret_cast<LPARAM>(&s));
         if (s.found) return s.found;
         ::Sleep(30);
     } while (::GetTickCount() - start < timeoutMs);
     return nullptr;
+}
+
+int CountProcessWindows(DWORD pid, const char* className, const std::string& caption)
+{
+    Search s{pid, className, &caption, true, nullptr, 0, true};
+    ::EnumWindows(Find, reinterpret_cast<LPARAM>(&s));
+    return s.count;
 }
 
 HWND WaitForWindow(const std::string& caption, DWORD timeoutMs)
@@ -88,4 +98,4 @@ bool IsChecked(HWND dialog, int id)
     return ::SendMessageA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-} // namespace kxtest
+}   // namespace kxtest

@@ -17,6 +17,9 @@ HWND WaitForWindow(const std::string& caption, DWORD timeoutMs = 30000);
 HWND WaitForProcessWindow(DWORD pid, const char* className, const std::string& caption, bool visibleOnly,
                           DWORD timeoutMs = 30000);
 
+// How many visible windows of the process have the class and caption.
+int CountProcessWindows(DWORD pid, const char* className, const std::string& caption);
+
 class ModalDriver {
 public:
     // Starts the driver thread: it waits for a window with caption, then
@@ -40,4 +43,4 @@ private:
 void Click(HWND dialog, int id);
 bool IsChecked(HWND dialog, int id);
 
-} // namespace kxtest
+}   // namespace kxtest

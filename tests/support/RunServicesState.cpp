@@ -20,23 +20,12 @@ kx::RegKey OpenRunServices()
     return key;
 }
 
-} // namespace
+}   // namespace
 
 std::vector<RegValue> RunServicesState::Values()
 {
-    std::vector<RegValue> values;
     kx::RegKey key = OpenRunServices();
-    for (DWORD i = 0;; ++i) {
-        char name[16384];
-        std::string data(65536, '\0');
-        DWORD nameLength = sizeof name, dataLength = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
-                            &dataLength) != ERROR_SUCCESS)
-            break;
-        data.resize(dataLength);
-        values.push_back({std::string(name, nameLength), type, data});
-    }
-    return values;
+    return ListValues(key.Get());
 }
 
 void RunServicesState::Clear()
@@ -58,8 +47,7 @@ void RunServicesState::SetString(const std::string& name, const std::string& dat
     SetRaw(name, REG_SZ, data + std::string(1, '\0'));
 }
 
-RunServicesState::RunServicesState()
-    : m_saved(Values())
+RunServicesState::RunServicesState() : m_saved(Values())
 {
     Clear();
 }
@@ -73,4 +61,4 @@ RunServicesState::~RunServicesState()
     }
 }
 
-} // namespace kxtest
+}   // namespace kxtest

@@ -2,6 +2,8 @@
 // there before (a new prefix holds a "winemenubuilder" value) afterwards.
 #pragma once
 
+#include "TestSupport.h"
+
 #include <windows.h>
 
 #include <string>
@@ -10,12 +12,6 @@
 namespace kxtest {
 
 extern const char* const kRunServicesPath;
-
-struct RegValue {
-    std::string name;
-    DWORD type;
-    std::string data;   // raw bytes
-};
 
 class RunServicesState {
 public:
@@ -35,4 +31,4 @@ private:
     std::vector<RegValue> m_saved;
 };
 
-} // namespace kxtest
+}   // namespace kxtest

@@ -47,6 +47,55 @@ bool FileExists(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool KeyExists(HKEY root, const std::string& path)
+{
+    kx::RegKey key;
+    return ::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+std::vector<RegValue> ListValues(HKEY key)
+{
+    std::vector<RegValue> values;
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        std::string data(65536, '\0');
+        DWORD nameLength = sizeof name, dataLength = static_cast<DWORD>(data.size()), type = 0;
+        if (::RegEnumValueA(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                            &dataLength) != ERROR_SUCCESS)
+            break;
+        data.resize(dataLength);
+        values.push_back({std::string(name, nameLength), type, data});
+    }
+    return values;
+}
+
+DWORD RunAndCapture(const std::string& exe, const std::string& commandLine, const std::string& cwd, std::string& output)
+{
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ::CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    kx::KernelHandle reader(readEnd), writer(writeEnd);
+    ::SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = writer.Get();
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    if (!::CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &si, &pi))
+        return static_cast<DWORD>(-2);
+    kx::KernelHandle process(pi.hProcess), thread(pi.hThread);
+    writer.Reset();
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
+    if (::WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.Get(), &code);
+    return code;
+}
+
 std::string SystemDirectory()
 {
     char path[MAX_PATH];
@@ -107,7 +156,7 @@ void RemoveTree(const std::string& dir)
     ::RemoveDirectoryA(dir.c_str());
 }
 
-} // namespace
+}   // namespace
 
 ScratchDir::ScratchDir(const std::string& name)
 {
@@ -178,8 +227,7 @@ void ChildProcess::Stop()
     m_process.Reset();
 }
 
-TempFile::TempFile(const std::string& source, const std::string& path)
-    : m_path(path)
+TempFile::TempFile(const std::string& source, const std::string& path) : m_path(path)
 {
     if (!::CopyFileA(source.c_str(), path.c_str(), FALSE))
         throw std::runtime_error("cannot copy " + source + " to " + path);
@@ -207,4 +255,4 @@ std::string ToUpper(std::string s)
     return s;
 }
 
-} // namespace kxtest
+}   // namespace kxtest

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kxtest {
 
@@ -21,6 +22,22 @@ std::string HelperPath(const char* exeName);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+bool KeyExists(HKEY root, const std::string& path);
+
+// A registry value as the tests read it back.
+struct RegValue {
+    std::string name;
+    DWORD type;
+    std::string data;   // raw bytes
+};
+// Every value of an open key, in the key's order.
+std::vector<RegValue> ListValues(HKEY key);
+
+// Runs a program with the whole command line given (the program's own name
+// first, or not, as the caller wants) and returns its exit code, with what
+// it printed to its standard output and error.
+DWORD RunAndCapture(const std::string& exe, const std::string& commandLine, const std::string& cwd,
+                    std::string& output);
 std::string SystemDirectory();
 
 // The unzipped distribution the build made (Kestrix.exe, quarrion.dll, its
@@ -98,4 +115,4 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
 std::string ToLower(std::string s);
 std::string ToUpper(std::string s);
 
-} // namespace kxtest
+}   // namespace kxtest

@@ -59,8 +59,8 @@ void Floor()
         bool named = process && ::QueryFullProcessImageNameA(process, 0, path, &size);
         if (process) ::CloseHandle(process);
         if (!named) continue;
-        HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    0, nullptr);
+        HANDLE file =
+            ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) continue;
         DWORD got = 0;
         ::SetFilePointer(file, 15710, nullptr, FILE_BEGIN);
@@ -70,7 +70,7 @@ void Floor()
     ::CloseHandle(snapshot);
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -16,7 +16,7 @@ void PrintList(const char* heading, const VARIANT& list)
     for (const std::wstring& item : kx::VariantStrings(list)) std::printf("  %ls\n", item.c_str());
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -27,7 +27,7 @@ HWND Wait(const char* cls, const char* title, DWORD timeoutMs)
     }
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -12,17 +12,16 @@
 
 enum { kDone = 0, kUsage = 1, kNoLibrary = 3, kNoEntry = 4, kFailed = 5 };
 
-typedef HRESULT(STDAPICALLTYPE *RegistrationEntry)(void);
+typedef HRESULT(STDAPICALLTYPE* RegistrationEntry)(void);
 
 static const char kCaption[] = "regsvr32";
-static const char kUsageText[] =
-    "Usage: regsvr32 [/u] [/s] file.dll\n\n"
-    "/u  unregister the server\n"
-    "/s  silent: show no message box";
+static const char kUsageText[] = "Usage: regsvr32 [/u] [/s] file.dll\n\n"
+                                 "/u  unregister the server\n"
+                                 "/s  silent: show no message box";
 
 /* Copies the next argument of the command line into out (at most size - 1
  * characters, quotes removed) and returns what follows it, or NULL at the end. */
-static const char *NextArgument(const char *p, char *out, int size)
+static const char* NextArgument(const char* p, char* out, int size)
 {
     int n = 0, quoted = 0;
     while (*p == ' ' || *p == '\t') ++p;
@@ -41,18 +40,17 @@ static const char *NextArgument(const char *p, char *out, int size)
 /* The program's own name comes first, as the C runtime reads it: up to the
  * first blank, or quoted. A caller may leave it out and start the command
  * line with a blank (" file.dll /s"): then it is empty. */
-static const char *SkipProgramName(const char *p)
+static const char* SkipProgramName(const char* p)
 {
     if (*p == '"') {
-        for (++p; *p && *p != '"'; ++p) {
-        }
+        for (++p; *p && *p != '"'; ++p) {}
         return *p ? p + 1 : p;
     }
     while (*p && *p != ' ' && *p != '\t') ++p;
     return p;
 }
 
-static int Finish(int silent, int code, const char *text)
+static int Finish(int silent, int code, const char* text)
 {
     if (!silent) MessageBoxA(NULL, text, kCaption, code == kDone ? MB_ICONINFORMATION : MB_ICONERROR);
     return code;
@@ -61,9 +59,9 @@ static int Finish(int silent, int code, const char *text)
 static int Run(void)
 {
     char argument[MAX_PATH], dll[MAX_PATH], text[MAX_PATH + 128];
-    const char *p = GetCommandLineA();
+    const char* p = GetCommandLineA();
     int unregister = 0, silent = 0, bad = 0;
-    const char *entryName;
+    const char* entryName;
     HMODULE module;
     RegistrationEntry entry;
     HRESULT hr;
@@ -73,9 +71,12 @@ static int Run(void)
     while ((p = NextArgument(p, argument, sizeof argument)) != NULL) {
         if ((argument[0] == '/' || argument[0] == '-') && argument[1] && !argument[2]) {
             char option = argument[1] | 0x20;
-            if (option == 'u') unregister = 1;
-            else if (option == 's') silent = 1;
-            else bad = 1;
+            if (option == 'u')
+                unregister = 1;
+            else if (option == 's')
+                silent = 1;
+            else
+                bad = 1;
         } else if (!dll[0]) {
             lstrcpynA(dll, argument, sizeof dll);
         } else {
