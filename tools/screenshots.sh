@@ -2,10 +2,11 @@
 # Screenshots of Kestrix's windows in Wine's virtual desktop (which draws
 # captions and the tray), in a prefix of their own under build/: the options
 # dialog, the about box, the main dialog idle and with results, the tray icon
-# with its menu. With --docs the two the README shows are copied to docs/images.
+# with its menu. With --docs the four the README shows are copied to docs/images.
 # Needs a build (tools/build.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+command -v xdotool >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq xdotool >/dev/null
 out="$root/build/screenshots"
 mkdir -p "$out"
 export XDG_DATA_HOME="$root/build/screenshot-data"
@@ -52,16 +53,22 @@ kx_win wait '#32770' 'Kestrix'
 kx_win command '#32770' 'Kestrix' 1
 kx_win command '#32770' "$KX_TITLE" 2
 
-# The tray menu, opened as the shell does on a right click on the icon.
+# The tray menu, opened as the shell does on a right click on the icon: the
+# pointer on the icon at the right end of the taskbar, bottom right.
+kx_win point-at screen - 12 11
+# Wine's virtual desktop follows the X pointer: put it there too.
+xdotool mousemove --sync "$(( $(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]}') - 12 ))" \
+    "$(( $(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[2]}') - 11 ))"
 kx_win post KxSystemTray - 1034 140 0x205   # WM_RBUTTONUP
 shot tray-menu
 kx_win post '#32768' - 0x100 27 0           # Escape
 
 kx_win command KxFrameWnd Kestrix 32792     # Exit
-wineserver -w
+sleep 2
+wineserver -k   # the persistent server started above
 kill "$KX_XVFB" 2>/dev/null || true
 
 if [ "${1:-}" = --docs ]; then
     mkdir -p "$root/docs/images"
-    cp "$out/main-results.png" "$out/tray-menu.png" "$root/docs/images/"
+    cp "$out/main-results.png" "$out/tray-menu.png" "$out/options.png" "$out/about.png" "$root/docs/images/"
 fi

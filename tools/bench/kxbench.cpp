@@ -9,15 +9,24 @@
 //   kxbench memory K        working set before and after K passes on one
 //                           object, and K create/release cycles through COM
 //   kxbench ws NAME         working set of the running program NAME, in KiB
+//   kxbench startup K EXE CLASS ID
+//                           K starts of EXE (in its folder): ms from the
+//                           start until its window of CLASS has tray icon ID,
+//                           one line "startup <ms>" each; each run is then
+//                           ended (WM_CLOSE to a baseline, the tray menu's
+//                           Exit to Kestrix, else terminated)
+#include "Handles.h"
 #include "ScanEngine.h"
 #include "ScanEngine_h.h"
 #include "Signature.h"
 
 #include <psapi.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 // Vista and later; the build targets older headers.
@@ -48,26 +57,99 @@ SIZE_T WorkingSet(HANDLE process)
 
 void Floor()
 {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    kx::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     char buffer[1024];
-    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
-        HANDLE process = ::OpenProcess(0x1000, FALSE, entry.th32ProcessID);
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
         char path[MAX_PATH];
         DWORD size = MAX_PATH;
-        bool named = process && ::QueryFullProcessImageNameA(process, 0, path, &size);
-        if (process) ::CloseHandle(process);
-        if (!named) continue;
-        HANDLE file =
-            ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) continue;
+        {
+            kx::KernelHandle process(::OpenProcess(0x1000, FALSE, entry.th32ProcessID));
+            if (!process || !::QueryFullProcessImageNameA(process.Get(), 0, path, &size)) continue;
+        }
+        kx::FileHandle file(
+            ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file) continue;
         DWORD got = 0;
-        ::SetFilePointer(file, 15710, nullptr, FILE_BEGIN);
-        ::ReadFile(file, buffer, sizeof buffer, &got, nullptr);
-        ::CloseHandle(file);
+        ::SetFilePointer(file.Get(), 15710, nullptr, FILE_BEGIN);
+        ::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr);
     }
-    ::CloseHandle(snapshot);
+}
+
+DWORD FindProcess(const char* name)
+{
+    kx::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry))
+        if (!lstrcmpiA(entry.szExeFile, name)) return entry.th32ProcessID;
+    return 0;
+}
+
+struct WindowSearch {
+    DWORD pid;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND hWnd, LPARAM lParam)
+{
+    WindowSearch* s = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    char cls[64] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    if (pid != s->pid || lstrcmpA(cls, s->className) != 0) return TRUE;
+    s->found = hWnd;
+    return FALSE;
+}
+
+HWND ProcessWindow(DWORD pid, const char* className)
+{
+    WindowSearch s{pid, className, nullptr};
+    ::EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// Whether the shell holds tray icon id of the window.
+bool HasTrayIcon(HWND hWnd, UINT id)
+{
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = hWnd;
+    nid.uID = id;
+    return ::Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+}
+
+// One start of exe: ms until its CLASS window has tray icon id, or -1.
+double StartUp(const char* exe, const char* className, UINT id)
+{
+    std::string folder(exe);
+    folder.erase(folder.find_last_of('\\'));
+    std::string commandLine = std::string("\"") + exe + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const double start = Now();
+    if (!::CreateProcessA(exe, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+        return -1;
+    kx::KernelHandle process(pi.hProcess), thread(pi.hThread);
+    double took = -1;
+    HWND window = nullptr;
+    while (Now() - start < 60000 && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
+        if (!window) window = ProcessWindow(pi.dwProcessId, className);
+        if (window && HasTrayIcon(window, id)) {
+            took = Now() - start;
+            break;
+        }
+        ::Sleep(1);
+    }
+    // End it as a user would, so that the next start finds a clean tray.
+    if (HWND frame = ProcessWindow(pi.dwProcessId, "KxFrameWnd")) ::PostMessageA(frame, WM_COMMAND, 32792, 0);
+    else if (window) ::PostMessageA(window, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) ::TerminateProcess(process.Get(), 1);
+    return took;
 }
 
 }   // namespace
@@ -131,16 +213,11 @@ int main(int argc, char** argv)
         }
         ::CoUninitialize();
     } else if (!std::strcmp(mode, "ws") && argc > 2) {
-        DWORD pid = 0;
-        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = ::Process32First(snapshot, &entry); more && !pid; more = ::Process32Next(snapshot, &entry))
-            if (!lstrcmpiA(entry.szExeFile, argv[2])) pid = entry.th32ProcessID;
-        ::CloseHandle(snapshot);
-        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-        std::printf("ws_kib %lu\n", static_cast<unsigned long>(process ? WorkingSet(process) / 1024 : 0));
-        if (process) ::CloseHandle(process);
+        kx::KernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, FindProcess(argv[2])));
+        std::printf("ws_kib %lu\n", static_cast<unsigned long>(process ? WorkingSet(process.Get()) / 1024 : 0));
+    } else if (!std::strcmp(mode, "startup") && argc > 5) {
+        for (int i = 0; i < count; ++i)
+            std::printf("startup %.3f\n", StartUp(argv[3], argv[4], static_cast<UINT>(std::atoi(argv[5]))));
     } else {
         return 2;
     }

@@ -4,6 +4,9 @@
 //   kxwin wait CLASS TITLE [timeout-ms]       exit 0 once such a window exists
 //   kxwin post CLASS TITLE MESSAGE WPARAM LPARAM
 //   kxwin command CLASS TITLE ID               posts WM_COMMAND ID
+//   kxwin point-at CLASS TITLE DX DY           puts the mouse pointer DX, DY
+//                                              in from the window's bottom right
+//                                              (CLASS "screen": the screen's)
 #include <windows.h>
 
 #include <cstdio>
@@ -46,6 +49,12 @@ int main(int argc, char** argv)
                    ? 0
                    : 1;
     }
-    std::fprintf(stderr, "usage: kxwin wait|post|command CLASS TITLE ...\n");
+    if (argc >= 6 && !std::strcmp(argv[1], "point-at")) {
+        HWND hWnd = std::strcmp(argv[2], "screen") ? Wait(argv[2], argv[3], 60000) : ::GetDesktopWindow();
+        RECT r;
+        if (!hWnd || !::GetWindowRect(hWnd, &r)) return 1;
+        return ::SetCursorPos(r.right - std::atoi(argv[4]), r.bottom - std::atoi(argv[5])) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: kxwin wait|post|command|point-at CLASS TITLE ...\n");
     return 2;
 }
