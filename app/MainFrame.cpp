@@ -105,7 +105,7 @@ LRESULT CMainFrame::OnDestroy(WPARAM wParam, LPARAM lParam)
 
 void CMainFrame::OnDetect()
 {
-    if (m_bBusy || g_bEnginePass) return;   // a nested tick or command while a detection runs
+    if (Busy()) return;   // a nested tick or command while a detection runs
     m_bBusy = 1;
     StopScanTimer();
     EnsureEngineOrExit();
@@ -139,7 +139,7 @@ INT_PTR CMainFrame::RunWithTrayHidden(kx::CDialog& dialog, bool okEndsTheProgram
 
 void CMainFrame::OnOpen()
 {
-    if (m_bBusy || g_bEnginePass) return;
+    if (Busy()) return;
     StopScanTimer();
     {
         CScanDialog dialog;
@@ -153,7 +153,7 @@ void CMainFrame::OnOpen()
 
 void CMainFrame::OnOptions()
 {
-    if (m_bBusy || g_bEnginePass) return;
+    if (Busy()) return;
     StopScanTimer();
     {
         COptionsDialog dialog;
@@ -167,7 +167,7 @@ void CMainFrame::OnOptions()
 
 void CMainFrame::OnAbout()
 {
-    if (m_bBusy || g_bEnginePass) return;
+    if (Busy()) return;
     // Deliberate: the scan timer keeps running under the about box (the
     // other dialogs stop it); a tick meanwhile runs a pass as usual.
     CAboutBox box;
@@ -176,7 +176,7 @@ void CMainFrame::OnAbout()
 
 void CMainFrame::OnUninstall()
 {
-    if (m_bBusy || g_bEnginePass) return;
+    if (Busy()) return;
     // Busy for the whole command: its message boxes pump messages, and a
     // timer tick must not start a detection once the engine is unregistered.
     m_bBusy = 1;

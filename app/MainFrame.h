@@ -5,6 +5,7 @@
 
 #include "Dialog.h"
 #include "FrameWindow.h"
+#include "Settings.h"
 #include "SystemTray.h"
 
 class CMainFrame : public kx::CFrameWnd {
@@ -35,6 +36,9 @@ private:
     void OnDetect();
     void OnOptions();
     void OnAbout();
+    // A command of the frame, or a tick, is ignored while the frame runs one
+    // (m_bBusy) or any engine pass runs (g_bEnginePass).
+    bool Busy() const { return m_bBusy || g_bEnginePass; }
     // Runs a dialog modally with the tray icon hidden, and shows the icon
     // again afterwards unless OK in it ends the program.
     INT_PTR RunWithTrayHidden(kx::CDialog& dialog, bool okEndsTheProgram);
