@@ -11,7 +11,6 @@
 #include "Text.h"
 #include "resource.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -52,7 +51,6 @@ CKestrixApp::~CKestrixApp()
 
 bool CKestrixApp::InitInstance()
 {
-    ::InitCommonControls();   // the about box's tool tip; the engine DLL may not be loaded yet
     ::CoInitialize(nullptr);
     kx::RegKey key;
     if (OpenSettingsKey(key.Put()) != ERROR_SUCCESS) {

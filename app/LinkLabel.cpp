@@ -1,6 +1,7 @@
 #include "LinkLabel.h"
 
 #include "AppMessages.h"
+#include "CommonControls.h"
 #include "FormatText.h"
 #include "resource.h"
 
@@ -73,6 +74,7 @@ void CLinkLabel::OnSubclassed()
     FitToText();
     LoadHandCursor();
 
+    kx::LoadCommonControls();   // the engine DLL, which loads them too, may not be loaded yet
     m_tip = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
     if (m_tip) {

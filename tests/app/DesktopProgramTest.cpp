@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <memory>
 
@@ -45,6 +47,18 @@ DWORD RunRegsvr32(const std::string& args)
 {
     ChildProcess regsvr(Folder() + "\\regsvr32.exe", args, Folder());
     return regsvr.Wait(60000);
+}
+
+// Whether the process has the DLL of that file name loaded.
+bool HasLoaded(DWORD pid, const char* dll)
+{
+    kx::FileHandle modules(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+    MODULEENTRY32 module{};
+    module.dwSize = sizeof module;
+    for (BOOL more = modules && ::Module32First(modules.Get(), &module); more;
+         more = ::Module32Next(modules.Get(), &module))
+        if (!lstrcmpiA(module.szModule, dll)) return true;
+    return false;
 }
 
 size_t CountOf(const std::string& text, const char* what)
@@ -231,6 +245,8 @@ TEST_F(DesktopProgramTest, TrayCallbacksOpenTheDialogsAndNothingStartsWhileADete
     HWND tray = Tray();
     HWND frame = Frame();
     ASSERT_TRUE(tray && frame);
+    // Waiting in the tray, it has not loaded what only its windows need.
+    EXPECT_FALSE(HasLoaded(program->Pid(), "comctl32.dll"));
 
     // A double click runs the default item, Open: the main dialog, idle.
     ::PostMessageA(tray, kTrayCallback, IDR_TRAYMENU, WM_LBUTTONDBLCLK);
@@ -249,6 +265,9 @@ TEST_F(DesktopProgramTest, TrayCallbacksOpenTheDialogsAndNothingStartsWhileADete
     ::PostMessageA(frame, WM_COMMAND, ID_TRAY_ABOUT, 0);
     HWND about = Dialog("About Kestrix");
     ASSERT_NE(nullptr, about);
+    // Its links have their tool tips before any pass has loaded the engine
+    // DLL, and with it the common controls.
+    EXPECT_NE(nullptr, WaitForProcessWindow(program->Pid(), TOOLTIPS_CLASSA, "", false, 0));
     Click(about, IDOK);
 
     // While a detection runs (its progress window pumps these messages, then
