@@ -5,6 +5,8 @@
 //   kxbench floor K         the I/O floor: one process snapshot, then per
 //                           running image its path, one open, one seek and
 //                           one 1,024-byte read; one line "floor <ms>" each
+//   kxbench both K          K of each, a pass and the floor in turn, so that
+//                           whatever else the machine does falls on both
 //   kxbench verdict FILE... "1 FILE" or "0 FILE": does FILE carry the signature
 //   kxbench memory K        working set before and after K passes on one
 //                           object, and K create/release cycles through COM
@@ -146,8 +148,10 @@ double StartUp(const char* exe, const char* className, UINT id)
         ::Sleep(1);
     }
     // End it as a user would, so that the next start finds a clean tray.
-    if (HWND frame = ProcessWindow(pi.dwProcessId, "KxFrameWnd")) ::PostMessageA(frame, WM_COMMAND, 32792, 0);
-    else if (window) ::PostMessageA(window, WM_CLOSE, 0, 0);
+    if (HWND frame = ProcessWindow(pi.dwProcessId, "KxFrameWnd"))
+        ::PostMessageA(frame, WM_COMMAND, 32792, 0);
+    else if (window)
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) ::TerminateProcess(process.Get(), 1);
     return took;
 }
@@ -159,20 +163,23 @@ int main(int argc, char** argv)
     if (argc < 2) return 2;
     const char* mode = argv[1];
     int count = argc > 2 ? std::atoi(argv[2]) : 1;
-    if (!std::strcmp(mode, "pass")) {
+    const bool pass = !std::strcmp(mode, "pass") || !std::strcmp(mode, "both");
+    const bool floor = !std::strcmp(mode, "floor") || !std::strcmp(mode, "both");
+    if (pass || floor) {
         BenchEngine engine;
         LONG out = 0;
         engine.Init(0, 1, &out);
         for (int i = 0; i < count; ++i) {
-            double start = Now();
-            engine.DetectDW(&out);
-            std::printf("pass %.3f found=%ld\n", Now() - start, static_cast<long>(out));
-        }
-    } else if (!std::strcmp(mode, "floor")) {
-        for (int i = 0; i < count; ++i) {
-            double start = Now();
-            Floor();
-            std::printf("floor %.3f\n", Now() - start);
+            if (pass) {
+                double start = Now();
+                engine.DetectDW(&out);
+                std::printf("pass %.3f found=%ld\n", Now() - start, static_cast<long>(out));
+            }
+            if (floor) {
+                double start = Now();
+                Floor();
+                std::printf("floor %.3f\n", Now() - start);
+            }
         }
     } else if (!std::strcmp(mode, "verdict")) {
         BenchEngine engine;
@@ -213,7 +220,8 @@ int main(int argc, char** argv)
         }
         ::CoUninitialize();
     } else if (!std::strcmp(mode, "ws") && argc > 2) {
-        kx::KernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, FindProcess(argv[2])));
+        kx::KernelHandle process(
+            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, FindProcess(argv[2])));
         std::printf("ws_kib %lu\n", static_cast<unsigned long>(process ? WorkingSet(process.Get()) / 1024 : 0));
     } else if (!std::strcmp(mode, "startup") && argc > 5) {
         for (int i = 0; i < count; ++i)
