@@ -19,6 +19,14 @@ unset DISPLAY
 kx_ensure_display
 wineserver -p
 shot() { sleep 2; import -window root "$out/$1.png"; echo "saved $out/$1.png"; }
+# X screenshots leave the pointer out: draw the standard arrow at its place.
+draw_pointer() {   # picture
+    local x y
+    eval "$(xdotool getmouselocation --shell)"
+    x=$X y=$Y
+    convert "$1" -fill white -stroke black -strokewidth 1 -draw "polygon $x,$y $x,$((y + 16)) $((x + 4)),$((y + 12)) \
+$((x + 7)),$((y + 18)) $((x + 9)),$((y + 17)) $((x + 6)),$((y + 11)) $((x + 11)),$((y + 11))" "$1"
+}
 
 # A fresh start: first run, options dialog.
 wine reg delete 'HKLM\Software\Penhallow\Kestrix' /f >/dev/null 2>&1 || true
@@ -59,8 +67,13 @@ kx_win point-at screen - 12 11
 # Wine's virtual desktop follows the X pointer: put it there too.
 xdotool mousemove --sync "$(( $(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]}') - 12 ))" \
     "$(( $(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[2]}') - 11 ))"
+# Resting there brings up the icon's tip; a user opens the menu once it has
+# gone again, as it does by itself after a few seconds.
+kx_win shown tooltips_class32 - yes 5000 || true
+kx_win shown tooltips_class32 - no 30000
 kx_win post KxSystemTray - 1034 140 0x205   # WM_RBUTTONUP
 shot tray-menu
+draw_pointer "$out/tray-menu.png"
 kx_win post '#32768' - 0x100 27 0           # Escape
 
 kx_win command KxFrameWnd Kestrix 32792     # Exit

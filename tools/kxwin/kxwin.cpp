@@ -7,6 +7,10 @@
 //   kxwin point-at CLASS TITLE DX DY           puts the mouse pointer DX, DY
 //                                              in from the window's bottom right
 //                                              (CLASS "screen": the screen's)
+//   kxwin shown CLASS TITLE yes|no [timeout-ms]
+//                                              exit 0 once a top-level window of
+//                                              that class and caption is shown
+//                                              (yes), or none is (no)
 #include <windows.h>
 
 #include <cstdio>
@@ -26,6 +30,38 @@ HWND Wait(const char* cls, const char* title, DWORD timeoutMs)
     for (;;) {
         if (HWND hWnd = Find(cls, title)) return hWnd;
         if (::GetTickCount() - start > timeoutMs) return nullptr;
+        ::Sleep(100);
+    }
+}
+
+struct ShownSearch {
+    const char* cls;
+    const char* title;
+    bool found;
+};
+
+BOOL CALLBACK FindShown(HWND hWnd, LPARAM lParam)
+{
+    ShownSearch* s = reinterpret_cast<ShownSearch*>(lParam);
+    char cls[128] = {}, title[256] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    ::GetWindowTextA(hWnd, title, sizeof title);
+    if (::IsWindowVisible(hWnd) && (!std::strcmp(s->cls, "-") || !lstrcmpiA(cls, s->cls)) &&
+        (!std::strcmp(s->title, "-") || !std::strcmp(title, s->title))) {
+        s->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool WaitShown(const char* cls, const char* title, bool shown, DWORD timeoutMs)
+{
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        ShownSearch s{cls, title, false};
+        ::EnumWindows(FindShown, reinterpret_cast<LPARAM>(&s));
+        if (s.found == shown) return true;
+        if (::GetTickCount() - start > timeoutMs) return false;
         ::Sleep(100);
     }
 }
@@ -55,6 +91,10 @@ int main(int argc, char** argv)
         if (!hWnd || !::GetWindowRect(hWnd, &r)) return 1;
         return ::SetCursorPos(r.right - std::atoi(argv[4]), r.bottom - std::atoi(argv[5])) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: kxwin wait|post|command|point-at CLASS TITLE ...\n");
+    if (argc >= 5 && !std::strcmp(argv[1], "shown")) {
+        DWORD timeout = argc > 5 ? std::strtoul(argv[5], nullptr, 0) : 60000;
+        return WaitShown(argv[2], argv[3], !std::strcmp(argv[4], "yes"), timeout) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: kxwin wait|post|command|point-at|shown CLASS TITLE ...\n");
     return 2;
 }
