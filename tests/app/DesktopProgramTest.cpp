@@ -2,6 +2,7 @@
 // a copy of regsvr32.exe; driven through its tray window, frame and dialogs
 // as the shell and the user would.
 #include "Handles.h"
+#include "RegistryTree.h"
 #include "MessageBoxes.h"
 #include "ModalDriver.h"
 #include "RunServicesState.h"
@@ -71,7 +72,7 @@ size_t CountOf(const std::string& text, const char* what)
 // Settings as the program would have stored them on an earlier run.
 void StoreSettings(DWORD autoScan, DWORD silent, DWORD timed, DWORD interval, DWORD logging)
 {
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    kx::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsKey);
     kx::RegKey key;
     ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
     DWORD installed = 1;
@@ -158,7 +159,7 @@ protected:
 
 TEST_F(DesktopProgramTest, FirstRunRegistersTheEngineShowsOptionsAndWritesSettings)
 {
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    kx::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsKey);
     ASSERT_EQ(0u, RunRegsvr32(" quarrion.dll /u /s"));
     ASSERT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
 

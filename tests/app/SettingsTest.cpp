@@ -1,6 +1,7 @@
 // The settings record and its registry values, read back with their types
 // and bytes.
 #include "Handles.h"
+#include "RegistryTree.h"
 #include "Settings.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
+        kx::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsKeyPath);   // subkeys too: a failed run may leave one
         ASSERT_EQ(ERROR_SUCCESS, OpenSettingsKey(key.Put()));
         CreateSettingsState();
     }
@@ -21,7 +22,7 @@ protected:
     {
         DestroySettingsState();
         key.Reset();
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
+        kx::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsKeyPath);   // subkeys too: a failed run may leave one
     }
     void Set(const char* name, DWORD type, const std::string& bytes)
     {
