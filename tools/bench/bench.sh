@@ -8,8 +8,9 @@
 #     the two in turn in one process, with YARA and ClamAV on the same image
 #     files as context;
 #   - the working set (and the private memory under it) idle, after one and
-#     after ten detection passes, against the baseline alone, with COM
-#     started and with the common controls loaded too;
+#     after ten detection passes, and after a start with AutoScan, against
+#     the baseline alone, with COM started and with the common controls
+#     loaded too;
 #   - the start-up time from process start to the tray icon;
 #   - the CPU time over 60 s idle, with timed scanning off and at one minute.
 # Writes docs/benchmarks.md and docs/images/bench-pass.png. Needs a build;
@@ -194,6 +195,14 @@ record timed_ticks "$(idle_ticks "$kestrix")"
 record timed_passes "$(passes_logged)"
 stop_kestrix
 
+say "memory, Kestrix started with AutoScan (silent)"
+settings 1 0 180000
+rm -f "$kx/Kestrix.log"
+start_program KxSystemTray Kestrix.exe
+for _ in $(seq 1 600); do [ "$(passes_logged)" -ge 1 ] && break; sleep 0.1; done
+record auto_mem "$(memory Kestrix.exe "$kestrix")"
+stop_kestrix
+
 say "start-up"
 startup() { wine "$bin/kxbench.exe" startup "$starts" "C:\\Kestrix\\$1" "$2" "$3" | tr -d '\r' | awk '{print $2}' | stats; }
 record base_start "$(startup BaselineTray.exe KxBaselineTray 1)"
@@ -236,7 +245,7 @@ rows = [l.split() for l in open(passes)]
 three = lambda v: (float(v[0]), float(v[1]), float(v[2]))
 mib = lambda kib: float(kib) / 1024
 mem = {k: [mib(v) for v in r[k].split()] for k in
-       ("base_mem", "base_com_mem", "base_comctl_mem", "idle_mem", "first_mem", "tenth_mem")}
+       ("base_mem", "base_com_mem", "base_comctl_mem", "idle_mem", "first_mem", "tenth_mem", "auto_mem")}
 out = []
 p = out.append
 p("# Benchmarks\n")
@@ -275,7 +284,8 @@ for key, label in (("base_mem", "baseline tray program"),
                    ("base_comctl_mem", "baseline, COM started and the common controls loaded"),
                    ("idle_mem", "Kestrix.exe idle in the tray"),
                    ("first_mem", "Kestrix.exe after the first detection pass"),
-                   ("tenth_mem", "Kestrix.exe after ten passes")):
+                   ("tenth_mem", "Kestrix.exe after ten passes"),
+                   ("auto_mem", "Kestrix.exe started with AutoScan (silent), after its pass")):
     p(f"| {label} | {mem[key][0]:.1f} MiB | {mem[key][1]:.1f} MiB |")
 p("\nThe working set is what Windows reports inside Wine (`GetProcessMemoryInfo`); every Wine library a process "
   "maps counts in it. Private is the part of it the Linux process has to itself (`Private_Clean` and "
