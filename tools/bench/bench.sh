@@ -16,7 +16,7 @@
 # Writes docs/benchmarks.md and docs/images/bench-pass.png. Needs a build;
 # installs yara, clamav and gnuplot from the machine's package sources.
 #
-#   bash tools/bench/bench.sh [RUNS]        (default 51 runs of each pass and floor)
+#   bash tools/bench/bench.sh [RUNS]   (runs of pass and floor at N=500, default 51; more at smaller N)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 runs=${1:-51}
