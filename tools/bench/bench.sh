@@ -114,6 +114,7 @@ settings() {   # autoscan timed interval_ms
     wine reg add 'HKLM\Software\Penhallow\Kestrix' /v ScanInterval /t REG_DWORD /d "$3" /f >/dev/null 2>&1
 }
 passes_logged() { awk '/Scan completed/ {n++} END {print n + 0}' "$kx/Kestrix.log" 2>/dev/null || echo 0; }
+wait_passes() { for _ in $(seq 1 600); do [ "$(passes_logged)" -ge "$1" ] && break; sleep 0.1; done; }   # count
 start_program() {   # class exe [words]: started in its folder, waited for until its tray window exists
     local class=$1
     shift
@@ -130,6 +131,11 @@ linux_pid() {   # pattern: the Linux process of that program in this prefix (oth
 gone() { for _ in $(seq 1 300); do linux_pid "$1" >/dev/null || return 0; sleep 0.2; done; }
 kestrix='(^|\\)Kestrix\.exe'
 baseline='(^|\\)BaselineTray\.exe'
+start_kestrix() {   # autoscan timed interval_ms: with those settings and a new log
+    settings "$@"
+    rm -f "$kx/Kestrix.log"
+    start_program KxSystemTray Kestrix.exe
+}
 stop_kestrix() { wine "$bin/kxwin.exe" command KxFrameWnd Kestrix 32792 >/dev/null; gone "$kestrix"; }
 stop_baseline() { wine "$bin/kxwin.exe" post KxBaselineTray - 16 0 0 >/dev/null; gone "$baseline"; }   # WM_CLOSE
 ticks() { awk '{sub(/^.*\) /, ""); print $12 + $13}' "/proc/$1/stat"; }   # utime + stime
@@ -161,17 +167,14 @@ record base_ticks "$(idle_ticks "$baseline")"
 stop_baseline
 # What a program of Kestrix's kind has the system load: COM started before
 # the first window; the common controls with the engine's progress bar.
-start_program KxBaselineTray BaselineTray.exe ole oleaut
-record base_com_mem "$(memory BaselineTray.exe "$baseline")"
-stop_baseline
-start_program KxBaselineTray BaselineTray.exe ole oleaut comctl
-record base_comctl_mem "$(memory BaselineTray.exe "$baseline")"
-stop_baseline
+for variant in "base_com_mem ole oleaut" "base_comctl_mem ole oleaut comctl"; do
+    start_program KxBaselineTray BaselineTray.exe ${variant#* }
+    record "${variant%% *}" "$(memory BaselineTray.exe "$baseline")"
+    stop_baseline
+done
 
 say "memory and idle CPU, Kestrix, timed scanning off"
-settings 0 0 180000
-rm -f "$kx/Kestrix.log"
-start_program KxSystemTray Kestrix.exe
+start_kestrix 0 0 180000
 record idle_mem "$(memory Kestrix.exe "$kestrix")"
 record kx_ticks "$(idle_ticks "$kestrix")"
 run_passes() {   # count: detections through the tray command, each waited for in the log
@@ -179,7 +182,7 @@ run_passes() {   # count: detections through the tray command, each waited for i
     for _ in $(seq 1 "$1"); do
         want=$(( $(passes_logged) + 1 ))
         wine "$bin/kxwin.exe" command KxFrameWnd Kestrix 32782 >/dev/null
-        for _ in $(seq 1 600); do [ "$(passes_logged)" -ge "$want" ] && break; sleep 0.1; done
+        wait_passes "$want"
     done
     memory Kestrix.exe "$kestrix"
 }
@@ -188,18 +191,14 @@ record tenth_mem "$(run_passes 9)"
 stop_kestrix
 
 say "idle CPU, Kestrix, timed scanning at one minute"
-settings 0 1 60000
-rm -f "$kx/Kestrix.log"
-start_program KxSystemTray Kestrix.exe
+start_kestrix 0 1 60000
 record timed_ticks "$(idle_ticks "$kestrix")"
 record timed_passes "$(passes_logged)"
 stop_kestrix
 
 say "memory, Kestrix started with AutoScan (silent)"
-settings 1 0 180000
-rm -f "$kx/Kestrix.log"
-start_program KxSystemTray Kestrix.exe
-for _ in $(seq 1 600); do [ "$(passes_logged)" -ge 1 ] && break; sleep 0.1; done
+start_kestrix 1 0 180000
+wait_passes 1
 record auto_mem "$(memory Kestrix.exe "$kestrix")"
 stop_kestrix
 

@@ -24,14 +24,23 @@ HWND Find(const char* cls, const char* title)
     return ::FindWindowA(std::strcmp(cls, "-") ? cls : nullptr, std::strcmp(title, "-") ? title : nullptr);
 }
 
-HWND Wait(const char* cls, const char* title, DWORD timeoutMs)
+// Polls condition every 100 ms until it holds (true) or timeoutMs passes.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs)
 {
     DWORD start = ::GetTickCount();
     for (;;) {
-        if (HWND hWnd = Find(cls, title)) return hWnd;
-        if (::GetTickCount() - start > timeoutMs) return nullptr;
+        if (condition()) return true;
+        if (::GetTickCount() - start > timeoutMs) return false;
         ::Sleep(100);
     }
+}
+
+HWND Wait(const char* cls, const char* title, DWORD timeoutMs)
+{
+    HWND hWnd = nullptr;
+    WaitUntil([&] { return (hWnd = Find(cls, title)) != nullptr; }, timeoutMs);
+    return hWnd;
 }
 
 struct ShownSearch {
@@ -54,16 +63,12 @@ BOOL CALLBACK FindShown(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
-bool WaitShown(const char* cls, const char* title, bool shown, DWORD timeoutMs)
+// Whether a top-level window of that class and caption is visible.
+bool AnyShown(const char* cls, const char* title)
 {
-    DWORD start = ::GetTickCount();
-    for (;;) {
-        ShownSearch s{cls, title, false};
-        ::EnumWindows(FindShown, reinterpret_cast<LPARAM>(&s));
-        if (s.found == shown) return true;
-        if (::GetTickCount() - start > timeoutMs) return false;
-        ::Sleep(100);
-    }
+    ShownSearch s{cls, title, false};
+    ::EnumWindows(FindShown, reinterpret_cast<LPARAM>(&s));
+    return s.found;
 }
 
 }   // namespace
@@ -93,7 +98,8 @@ int main(int argc, char** argv)
     }
     if (argc >= 5 && !std::strcmp(argv[1], "shown")) {
         DWORD timeout = argc > 5 ? std::strtoul(argv[5], nullptr, 0) : 60000;
-        return WaitShown(argv[2], argv[3], !std::strcmp(argv[4], "yes"), timeout) ? 0 : 1;
+        const bool shown = !std::strcmp(argv[4], "yes");
+        return WaitUntil([&] { return AnyShown(argv[2], argv[3]) == shown; }, timeout) ? 0 : 1;
     }
     std::fprintf(stderr, "usage: kxwin wait|post|command|point-at|shown CLASS TITLE ...\n");
     return 2;

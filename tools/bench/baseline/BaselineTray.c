@@ -3,12 +3,13 @@
  * WM_CLOSE takes the icon away and ends it. Built like the shipped binaries,
  * so the difference to Kestrix.exe is what Kestrix itself costs.
  *
- * Words on the command line add what every program of Kestrix's kind loads
- * before its tray icon, to tell the system's share of the cost from ours:
+ * Words on the command line add what the system loads for a program of
+ * Kestrix's kind (COM before its first window, the common controls with its
+ * first progress window), to tell the system's share of the cost from ours:
  *   ole     loads ole32 and starts COM (CoInitialize, an apartment thread)
  *   oleaut  loads oleaut32
  *   comctl  loads comctl32 and calls InitCommonControls
- * Both are bound at run time so that the plain baseline imports neither. */
+ * All are bound at run time so that the plain baseline imports none of them. */
 #include <windows.h>
 #include <shellapi.h>
 #include <string.h>
