@@ -29,11 +29,12 @@ TEST_F(BadInputTest, LogHeldByAnotherProgramLosesTheSectionButNotThePass)
     CurrentDirectory cd(dir.Path());
     ASSERT_TRUE(WriteWholeFile(dir / "Kestrix.log", "the user's earlier log\r\n"));
     ChildProcess holder(HelperPath("FileHolder.exe"), "\"" + (dir / "Kestrix.log") + "\" 60");
-    // Held once nobody else can open it.
+    // Held once nobody else can open it; a holder that gave up ends the wait.
     ASSERT_TRUE(WaitUntil([&] {
-        return !kx::FileHandle(
-            ::CreateFileA((dir / "Kestrix.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        return !holder.Running() || !kx::FileHandle(::CreateFileA((dir / "Kestrix.log").c_str(), GENERIC_READ, 0,
+                                                                  nullptr, OPEN_EXISTING, 0, nullptr));
     }));
+    ASSERT_TRUE(holder.Running()) << "the holder could not open the log";
     TempFile server(FixturePath("server.exe"), dir / "agent.exe");
     ChildProcess running(server.Path());
     {
