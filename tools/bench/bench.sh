@@ -72,6 +72,8 @@ ratio() { python3 -c "import sys; print('%.2f' % (float(sys.argv[1]) / float(sys
 
 # ---- The pass against the floor --------------------------------------------
 : > "$out/passes"
+: > "$out/steps"
+step_names="runservices snapshot registered running config report floor_paths floor_reads"
 for n in 10 50 150 500; do
     say "N=$n: starting mock servers"
     for i in $(seq 0 $((n - 1))); do
@@ -94,9 +96,13 @@ for n in 10 50 150 500; do
     floor=$(awk '$1 == "floor" {print $2}' "$out/both-$n" | stats)
     # Each pass against the floor run right after it.
     paired=$(awk '$1 == "pass" {p = $2} $1 == "floor" {print p / $2}' "$out/both-$n" | stats | cut -d' ' -f1)
+    # Where the pass's time goes: its steps, and the floor's two halves, timed one by one.
+    wine "$bin/kxbench.exe" steps "$count" | tr -d '\r' > "$out/steps-$n"
+    steps=$(for s in $step_names; do awk -v s="$s" '$1 == s {print $2}' "$out/steps-$n" | stats | cut -d' ' -f1; done)
     yara_t=$(for _ in $(seq 1 "$peer_runs"); do timed yara "$out/standin.yar" "$dir"; done | stats)
     clam_t=$(for _ in $(seq 1 "$peer_runs"); do timed clamscan --no-summary -d "$out/standin.ndb" "$dir"; done | stats)
     echo "$n $pass $floor $yara_t $clam_t $paired $count" >> "$out/passes"
+    echo "$n" $steps >> "$out/steps"
     wineserver -k; sleep 1; wineserver -p
 done
 
@@ -129,8 +135,11 @@ linux_pid() {   # pattern: the Linux process of that program in this prefix (oth
     return 1
 }
 gone() { for _ in $(seq 1 300); do linux_pid "$1" >/dev/null || return 0; sleep 0.2; done; }
-kestrix='(^|\\)Kestrix\.exe'
-baseline='(^|\\)BaselineTray\.exe'
+# Natively Wine shows the Windows path as the command line; under qemu-i386
+# the host sees the loader's own: "qemu-i386-static .../wine Kestrix.exe".
+kestrix='(^|\\|wine )Kestrix\.exe'
+baseline='(^|\\|wine )BaselineTray\.exe'
+measured_pid() { linux_pid "$1" || { say "no process matches $1 in this prefix"; return 1; }; }
 start_kestrix() {   # autoscan timed interval_ms: with those settings and a new log
     settings "$@"
     rm -f "$kx/Kestrix.log"
@@ -139,25 +148,31 @@ start_kestrix() {   # autoscan timed interval_ms: with those settings and a new 
 stop_kestrix() { wine "$bin/kxwin.exe" command KxFrameWnd Kestrix 32792 >/dev/null; gone "$kestrix"; }
 stop_baseline() { wine "$bin/kxwin.exe" post KxBaselineTray - 16 0 0 >/dev/null; gone "$baseline"; }   # WM_CLOSE
 ticks() { awk '{sub(/^.*\) /, ""); print $12 + $13}' "/proc/$1/stat"; }   # utime + stime
-idle_ticks() {   # pattern: CPU ticks of that Linux process over idle_seconds
-    local pid t0
-    pid=$(linux_pid "$1")
+idle_ticks() {   # pattern [passes]: CPU ticks of that Linux process over idle_seconds,
+    local pid t0  # and on until that many passes are in the log (a timed pass due at the window's end)
+    pid=$(measured_pid "$1") || return 1
     t0=$(ticks "$pid")
     sleep "$idle_seconds"
+    [ -n "${2:-}" ] && wait_passes "$2"
     echo $(( $(ticks "$pid") - t0 ))
 }
-# "working-set-KiB private-KiB" of a program once its working set has stopped
-# changing: the working set as Windows reports it, and under it the pages the
-# Linux process has to itself (the DLLs' shared code is not among them).
+# "working-set-KiB private-KiB code-KiB" of a program once its working set has
+# stopped changing: the working set as Windows reports it, under it the pages
+# the Linux process has to itself (the DLLs' shared code is not among them),
+# and of those the ones above the 4 GiB a 32-bit program can see: under
+# qemu-i386 the emulator's own (its translated code, its heap), natively none.
 memory() {   # exe pattern
-    local ws last=-1
+    local ws last=-1 pid
+    pid=$(measured_pid "$2") || return 1
     for _ in $(seq 1 60); do
         ws=$(wine "$bin/kxbench.exe" ws "$1" | tr -d '\r' | awk '{print $2}')
         [ "$ws" = "$last" ] && break
         last=$ws
         sleep 0.5
     done
-    echo "$ws $(awk '/^Private_(Clean|Dirty):/ {s += $2} END {print s + 0}' "/proc/$(linux_pid "$2")/smaps_rollup")"
+    echo "$ws $(awk '/^Private_(Clean|Dirty):/ {s += $2} END {print s + 0}' "/proc/$pid/smaps_rollup")" \
+        "$(awk '/^[0-9a-f]+-[0-9a-f]+ / {high = index($1, "-") > 9}
+                high && /^Private_(Clean|Dirty):/ {s += $2} END {print s + 0}' "/proc/$pid/smaps")"
 }
 
 say "memory and idle CPU, baseline"
@@ -192,7 +207,7 @@ stop_kestrix
 
 say "idle CPU, Kestrix, timed scanning at one minute"
 start_kestrix 0 1 60000
-record timed_ticks "$(idle_ticks "$kestrix")"
+record timed_ticks "$(idle_ticks "$kestrix" 1)"
 record timed_passes "$(passes_logged)"
 stop_kestrix
 
@@ -233,14 +248,16 @@ native=$(/usr/lib/wine/wine --version >/dev/null 2>&1 && ! grep -q enabled /proc
     record native "$native"; record cores "$(nproc)"; record day "$(date -u +%Y-%m-%d)"; record wine "$(wine --version)"
     record cpu "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 }
-python3 - "$out/passes" "$results" > "$root/docs/benchmarks.md" <<'EOF'
+python3 - "$out/passes" "$out/steps" "$results" > "$root/docs/benchmarks.md" <<'EOF'
 import sys
-passes, results = sys.argv[1:]
+passes, steps_file, results = sys.argv[1:]
 r = {}
 for line in open(results):
     key, _, value = line.rstrip("\n").partition(" ")
     r[key] = value
 rows = [l.split() for l in open(passes)]
+# Per N: runservices snapshot registered running config report floor_paths floor_reads
+steps = {int(l.split()[0]): [float(x) for x in l.split()[1:]] for l in open(steps_file)}
 three = lambda v: (float(v[0]), float(v[1]), float(v[2]))
 mib = lambda kib: float(kib) / 1024
 mem = {k: [mib(v) for v in r[k].split()] for k in
@@ -274,10 +291,22 @@ first, last = rows[0], rows[-1]
 p(f"\nGrowth of the pass from N={first[0]} to N={last[0]}: {float(last[1]) / float(first[1]):.1f}x for "
   f"{int(last[0]) // int(first[0])}x the images.\n")
 p("![pass and floor against N](images/bench-pass.png)\n")
+p("Where the time goes: one pass taken step by step in its own order after a pass, each step timed, and the "
+  "floor's two halves beside it (median, ms). The pass's snapshot step and the floor's first half do the same "
+  "work (the process snapshot and every image's path), as do its reading of the running images and the floor's "
+  "second half; the RunServices values, the RunServices images, the configuration block and the rest (the "
+  "lists and the report lines: the whole pass minus its steps, round by round) are the pass's alone.\n")
+p("| N | RunServices values | snapshot and paths | RunServices images | running images read | configuration block "
+  "| the rest | floor: snapshot and paths | floor: reads |")
+p("|---|---|---|---|---|---|---|---|---|")
+for n, v in steps.items():
+    p(f"| {n} | " + " | ".join(f"{x:.2f}" for x in v) + " |")
+p("")
 
 p("## Memory\n")
-p("| | working set | private |")
-p("|---|---|---|")
+qemu = r["native"] != "yes"
+p("| | working set | private |" + (" of it, qemu's own |" if qemu else ""))
+p("|---|---|---|" + ("---|" if qemu else ""))
 for key, label in (("base_mem", "baseline tray program"),
                    ("base_com_mem", "baseline, COM started (ole32, oleaut32)"),
                    ("base_comctl_mem", "baseline, COM started and the common controls loaded"),
@@ -285,11 +314,18 @@ for key, label in (("base_mem", "baseline tray program"),
                    ("first_mem", "Kestrix.exe after the first detection pass"),
                    ("tenth_mem", "Kestrix.exe after ten passes"),
                    ("auto_mem", "Kestrix.exe started with AutoScan (silent), after its pass")):
-    p(f"| {label} | {mem[key][0]:.1f} MiB | {mem[key][1]:.1f} MiB |")
+    p(f"| {label} | {mem[key][0]:.1f} MiB | {mem[key][1]:.1f} MiB |" + (f" {mem[key][2]:.1f} MiB |" if qemu else ""))
 p("\nThe working set is what Windows reports inside Wine (`GetProcessMemoryInfo`); every Wine library a process "
   "maps counts in it. Private is the part of it the Linux process has to itself (`Private_Clean` and "
-  "`Private_Dirty` of /proc/PID/smaps_rollup); the rest is DLL code that every process using those DLLs shares.\n")
+  "`Private_Dirty` of /proc/PID/smaps_rollup); the rest is DLL code that every process using those DLLs shares."
+  + ("" if not qemu else " Under qemu-i386 both also hold the emulator's own memory: its cache of "
+     "translated code (in 2 MiB pages), its heap and its tables, which grow with the code a program runs. It lies "
+     "above the 4 GiB that the 32-bit program sees; the last column is its private part, which a native run has "
+     "not.") + "\n")
 diff = lambda a, b, i=0: mem[a][i] - mem[b][i]
+# What of a difference is qemu's own memory, said only where there is some.
+def translated(a, b, lead=", "):
+    return f"{lead}{diff(a, b, 2):+.1f} MiB of it qemu's own" if qemu else ""
 com = diff("base_com_mem", "base_mem")
 comctl = diff("base_comctl_mem", "base_com_mem")
 p("Where it goes:\n")
@@ -297,13 +333,13 @@ p(f"- Starting COM, which Kestrix does before its first window (it registers and
   f"{com:+.1f} MiB working set, {diff('base_com_mem', 'base_mem', 1):+.1f} MiB private, in the baseline as much as "
   "in Kestrix: Wine's ole32 with combase and rpcrt4.")
 p(f"- Kestrix idle above the baseline with COM started: {diff('idle_mem', 'base_com_mem'):+.1f} MiB working set, "
-  f"{diff('idle_mem', 'base_com_mem', 1):+.1f} MiB private: the program, its resources, the frame and the tray "
+  f"{diff('idle_mem', 'base_com_mem', 1):+.1f} MiB private{translated('idle_mem', 'base_com_mem')}: the program, its resources, the frame and the tray "
   "icon. The common controls are not loaded while it waits; the about box and the engine load them.")
 p(f"- The common controls, which the engine's progress window needs: {comctl:+.1f} MiB working set, "
   f"{diff('base_comctl_mem', 'base_com_mem', 1):+.1f} MiB private, measured in the baseline.")
 p(f"- Kestrix after ten passes above the baseline with COM and the common controls: "
   f"{diff('tenth_mem', 'base_comctl_mem'):+.1f} MiB working set, {diff('tenth_mem', 'base_comctl_mem', 1):+.1f} MiB "
-  "private: the engine DLL, its type library, the engine object and its lists.\n")
+  f"private{translated('tenth_mem', 'base_comctl_mem')}: the engine DLL, its type library, the engine object and its lists.\n")
 
 p("## Idle CPU and start-up\n")
 p("| | baseline tray program | Kestrix.exe |")
@@ -322,21 +358,30 @@ p("## Goals\n")
 def goal(text, met, measured, why=None):
     p(f"- {'met' if met else 'MISSED'}: {text} ({measured})" + ("" if met or not why else f". {why}"))
 over = [(n, v) for n, v in ratios.items() if v > 1.05]
+def where_it_goes(n):
+    rs, snap, reg, run, cfg, rest, fpaths, freads = steps[n]
+    own = rs + reg + cfg + rest
+    return (f"Step by step the pass takes {snap:.2f} ms for the snapshot and paths against the floor's {fpaths:.2f}, "
+            f"{run:.2f} ms to read the running images against the floor's {freads:.2f}, and {own:.2f} ms for the "
+            f"steps the floor has not (RunServices values {rs:.2f}, RunServices images {reg:.2f}, configuration "
+            f"block {cfg:.2f}, the rest {rest:.2f}). The work both do differs by {snap - fpaths + run - freads:+.2f} "
+            "ms; the rest of the gap is those steps, which detection needs and the floor leaves out.")
 goal("pass/floor median at most 1.05 at every N", not over, ", ".join(f"{v:.3f}" for v in ratios.values()),
      " ".join(f"At N={n} the pass's median is {medians[n][0] - medians[n][1]:.1f} ms above the floor's "
               f"{medians[n][1]:.1f} ms; run by run the pass takes {paired[n]:.3f} times the floor run next to it"
               + (", so the medians differ by the noise of runs this short." if paired[n] <= 1.05 else
-                 ": that is work a pass does once whatever N is (the RunServices key, the signature resource, "
-                 "one configuration block), which the floor leaves out.")
+                 ". " + where_it_goes(n))
               for n, v in over))
 idle_over = diff("idle_mem", "base_mem")
 goal("idle working set at most 1 MiB above the baseline's", idle_over <= 1.0, f"{idle_over:+.1f} MiB",
      f"Of that, {com:.1f} MiB is COM's start-up, which the baseline pays as much once it starts COM; above that "
-     f"baseline Kestrix idles at {diff('idle_mem', 'base_com_mem'):+.1f} MiB.")
+     f"baseline Kestrix idles at {diff('idle_mem', 'base_com_mem'):+.1f} MiB"
+     f"{translated('idle_mem', 'base_com_mem')}.")
 tenth_over = diff("tenth_mem", "base_mem")
 goal("at most 4 MiB above the baseline's after ten passes", tenth_over <= 4.0, f"{tenth_over:+.1f} MiB",
      f"Of that, {com + comctl:.1f} MiB is Wine's COM and common controls as they load in the baseline too; above "
-     f"the baseline with both Kestrix is {diff('tenth_mem', 'base_comctl_mem'):+.1f} MiB after ten passes.")
+     f"the baseline with both Kestrix is {diff('tenth_mem', 'base_comctl_mem'):+.1f} MiB after ten passes"
+     f"{translated('tenth_mem', 'base_comctl_mem')}.")
 goal("flat from the first pass to the tenth", abs(diff("tenth_mem", "first_mem")) <= 0.25,
      f"{diff('tenth_mem', 'first_mem'):+.2f} MiB")
 goal("0 idle ticks per minute with timed scanning off", int(r["kx_ticks"]) == 0, f"{r['kx_ticks']} ticks")

@@ -7,6 +7,14 @@
 //                           one 1,024-byte read; one line "floor <ms>" each
 //   kxbench both K          K of each, a pass and the floor in turn, so that
 //                           whatever else the machine does falls on both
+//   kxbench steps K         K rounds of a detection pass taken step by step
+//                           in its own order, one line each: "runservices",
+//                           "snapshot" (the process snapshot and every image
+//                           path), "registered" (the RunServices images),
+//                           "running" (every running image read), "config"
+//                           (the configuration block), "report" (the rest of
+//                           the pass, timed whole minus the steps); then the
+//                           floor's "floor_paths" and "floor_reads"
 //   kxbench verdict FILE... "1 FILE" or "0 FILE": does FILE carry the signature
 //   kxbench memory K        working set before and after K passes on one
 //                           object, and K create/release cycles through COM
@@ -39,6 +47,13 @@ namespace {
 class BenchEngine : public CScanEngine {
 public:
     using CScanEngine::MatchesSignature;
+    void StartPass()   // as a detection pass starts
+    {
+        m_bConfigScan = false;
+        m_nConfigCount = 0;
+    }
+    void EndDetection() { m_bDetected = false; }
+    bool ConfigScanDue() const { return m_bConfigScan; }
 };
 
 double Now()
@@ -57,26 +72,39 @@ SIZE_T WorkingSet(HANDLE process)
     return counters.WorkingSetSize;
 }
 
-void Floor()
+// The floor's first half: one snapshot, then every image's path.
+std::vector<std::string> FloorPaths()
 {
+    std::vector<std::string> paths;
     kx::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    char buffer[1024];
     for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
         char path[MAX_PATH];
         DWORD size = MAX_PATH;
-        {
-            kx::KernelHandle process(::OpenProcess(0x1000, FALSE, entry.th32ProcessID));
-            if (!process || !::QueryFullProcessImageNameA(process.Get(), 0, path, &size)) continue;
-        }
-        kx::FileHandle file(
-            ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        kx::KernelHandle process(::OpenProcess(0x1000, FALSE, entry.th32ProcessID));
+        if (process && ::QueryFullProcessImageNameA(process.Get(), 0, path, &size)) paths.emplace_back(path, size);
+    }
+    return paths;
+}
+
+// The second half: per image one open, one seek and one 1,024-byte read.
+void FloorReads(const std::vector<std::string>& paths)
+{
+    char buffer[1024];
+    for (const std::string& path : paths) {
+        kx::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
         if (!file) continue;
         DWORD got = 0;
         ::SetFilePointer(file.Get(), 15710, nullptr, FILE_BEGIN);
         ::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr);
     }
+}
+
+void Floor()
+{
+    FloorReads(FloorPaths());
 }
 
 DWORD FindProcess(const char* name)
@@ -180,6 +208,39 @@ int main(int argc, char** argv)
                 Floor();
                 std::printf("floor %.3f\n", Now() - start);
             }
+        }
+    } else if (!std::strcmp(mode, "steps")) {
+        BenchEngine engine;
+        LONG out = 0;
+        engine.Init(0, 1, &out);
+        engine.DetectDW(&out);
+        for (int i = 0; i < count; ++i) {
+            double start = Now();
+            engine.DetectDW(&out);
+            const double whole = Now() - start;
+            // Detect's steps in its order, each timed.
+            double steps = 0;
+            auto step = [&](const char* name, auto run) {
+                const double begin = Now();
+                const bool found = run();
+                const double took = Now() - begin;
+                steps += took;
+                std::printf("%s %.3f\n", name, took);
+                return found;
+            };
+            engine.StartPass();
+            if (!step("runservices", [&] { return engine.FindRunServicesEntries(); })) engine.EndDetection();
+            step("snapshot", [&] { return engine.SnapshotProcesses(); });
+            if (!step("registered", [&] { return engine.CheckRunServicesImages(); })) engine.EndDetection();
+            if (!step("running", [&] { return engine.ScanRunningImages(); })) engine.EndDetection();
+            step("config", [&] { return engine.ConfigScanDue() && engine.ScanServerConfiguration(); });
+            std::printf("report %.3f\n", whole - steps);
+            start = Now();
+            const std::vector<std::string> paths = FloorPaths();
+            std::printf("floor_paths %.3f\n", Now() - start);
+            start = Now();
+            FloorReads(paths);
+            std::printf("floor_reads %.3f\n", Now() - start);
         }
     } else if (!std::strcmp(mode, "verdict")) {
         BenchEngine engine;
