@@ -156,7 +156,7 @@ idle_ticks() {   # pattern [passes]: CPU ticks of that Linux process over idle_s
     [ -n "${2:-}" ] && wait_passes "$2"
     echo $(( $(ticks "$pid") - t0 ))
 }
-# "working-set-KiB private-KiB code-KiB" of a program once its working set has
+# "working-set-KiB private-KiB qemu-KiB" of a program once its working set has
 # stopped changing: the working set as Windows reports it, under it the pages
 # the Linux process has to itself (the DLLs' shared code is not among them),
 # and of those the ones above the 4 GiB a 32-bit program can see: under
@@ -324,8 +324,8 @@ p("\nThe working set is what Windows reports inside Wine (`GetProcessMemoryInfo`
      "not.") + "\n")
 diff = lambda a, b, i=0: mem[a][i] - mem[b][i]
 # What of a difference is qemu's own memory, said only where there is some.
-def translated(a, b, lead=", "):
-    return f"{lead}{diff(a, b, 2):+.1f} MiB of it qemu's own" if qemu else ""
+def qemu_part(a, b):
+    return f", {diff(a, b, 2):+.1f} MiB of it qemu's own" if qemu else ""
 com = diff("base_com_mem", "base_mem")
 comctl = diff("base_comctl_mem", "base_com_mem")
 p("Where it goes:\n")
@@ -333,13 +333,14 @@ p(f"- Starting COM, which Kestrix does before its first window (it registers and
   f"{com:+.1f} MiB working set, {diff('base_com_mem', 'base_mem', 1):+.1f} MiB private, in the baseline as much as "
   "in Kestrix: Wine's ole32 with combase and rpcrt4.")
 p(f"- Kestrix idle above the baseline with COM started: {diff('idle_mem', 'base_com_mem'):+.1f} MiB working set, "
-  f"{diff('idle_mem', 'base_com_mem', 1):+.1f} MiB private{translated('idle_mem', 'base_com_mem')}: the program, its resources, the frame and the tray "
-  "icon. The common controls are not loaded while it waits; the about box and the engine load them.")
+  f"{diff('idle_mem', 'base_com_mem', 1):+.1f} MiB private{qemu_part('idle_mem', 'base_com_mem')}: the program, "
+  "its resources, the frame and the tray icon. The common controls are not loaded while it waits; the about box and the engine load them.")
 p(f"- The common controls, which the engine's progress window needs: {comctl:+.1f} MiB working set, "
   f"{diff('base_comctl_mem', 'base_com_mem', 1):+.1f} MiB private, measured in the baseline.")
 p(f"- Kestrix after ten passes above the baseline with COM and the common controls: "
   f"{diff('tenth_mem', 'base_comctl_mem'):+.1f} MiB working set, {diff('tenth_mem', 'base_comctl_mem', 1):+.1f} MiB "
-  f"private{translated('tenth_mem', 'base_comctl_mem')}: the engine DLL, its type library, the engine object and its lists.\n")
+  f"private{qemu_part('tenth_mem', 'base_comctl_mem')}: the engine DLL, its type library, the engine object and "
+  "its lists.\n")
 
 p("## Idle CPU and start-up\n")
 p("| | baseline tray program | Kestrix.exe |")
@@ -376,12 +377,12 @@ idle_over = diff("idle_mem", "base_mem")
 goal("idle working set at most 1 MiB above the baseline's", idle_over <= 1.0, f"{idle_over:+.1f} MiB",
      f"Of that, {com:.1f} MiB is COM's start-up, which the baseline pays as much once it starts COM; above that "
      f"baseline Kestrix idles at {diff('idle_mem', 'base_com_mem'):+.1f} MiB"
-     f"{translated('idle_mem', 'base_com_mem')}.")
+     f"{qemu_part('idle_mem', 'base_com_mem')}.")
 tenth_over = diff("tenth_mem", "base_mem")
 goal("at most 4 MiB above the baseline's after ten passes", tenth_over <= 4.0, f"{tenth_over:+.1f} MiB",
      f"Of that, {com + comctl:.1f} MiB is Wine's COM and common controls as they load in the baseline too; above "
      f"the baseline with both Kestrix is {diff('tenth_mem', 'base_comctl_mem'):+.1f} MiB after ten passes"
-     f"{translated('tenth_mem', 'base_comctl_mem')}.")
+     f"{qemu_part('tenth_mem', 'base_comctl_mem')}.")
 goal("flat from the first pass to the tenth", abs(diff("tenth_mem", "first_mem")) <= 0.25,
      f"{diff('tenth_mem', 'first_mem'):+.2f} MiB")
 goal("0 idle ticks per minute with timed scanning off", int(r["kx_ticks"]) == 0, f"{r['kx_ticks']} ticks")

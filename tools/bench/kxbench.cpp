@@ -26,6 +26,7 @@
 //                           ended (WM_CLOSE to a baseline, the tray menu's
 //                           Exit to Kestrix, else terminated)
 #include "Handles.h"
+#include "ImageFile.h"
 #include "ScanEngine.h"
 #include "ScanEngine_h.h"
 #include "Signature.h"
@@ -92,14 +93,8 @@ std::vector<std::string> FloorPaths()
 void FloorReads(const std::vector<std::string>& paths)
 {
     char buffer[1024];
-    for (const std::string& path : paths) {
-        kx::FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
-        if (!file) continue;
-        DWORD got = 0;
-        ::SetFilePointer(file.Get(), 15710, nullptr, FILE_BEGIN);
-        ::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr);
-    }
+    for (const std::string& path : paths)
+        if (kx::FileHandle file = OpenImageFile(path)) ReadAt(file, kSignatureOffset, buffer, sizeof buffer);
 }
 
 void Floor()
