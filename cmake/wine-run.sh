@@ -57,6 +57,9 @@ start_display() {
 case "${1:-}" in
 --setup)
     make_prefix
+    # A network share for the tests: \\kxserver\share is a folder of the prefix.
+    mkdir -p "$WINEPREFIX/kxshare" "$WINEPREFIX/dosdevices/unc/kxserver"
+    ln -sfn "$WINEPREFIX/kxshare" "$WINEPREFIX/dosdevices/unc/kxserver/share"
     start_display
     wineserver -p </dev/null >/dev/null 2>&1
     exit 0 ;;

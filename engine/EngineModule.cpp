@@ -31,10 +31,3 @@ int EngineMessageBox(const char* text, UINT type)
     if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
     return ::MessageBoxA(::GetActiveWindow(), text, EngineTitle().c_str(), type);
 }
-
-std::string SystemDirectoryPath()
-{
-    char path[MAX_PATH];
-    UINT n = ::GetSystemDirectoryA(path, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(path, n) : std::string();
-}

@@ -17,7 +17,3 @@ std::string EngineTitle();
 // A message box captioned with EngineTitle, modal to the caller's active
 // window. Boxes that ask for no icon get the exclamation icon.
 int EngineMessageBox(const char* text, UINT type);
-
-// The system directory as GetSystemDirectory gives it, without a final
-// backslash.
-std::string SystemDirectoryPath();

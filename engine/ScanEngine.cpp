@@ -1,21 +1,18 @@
 #include "ScanEngine.h"
 
-#include "ListVariant.h"
+#include "LiveMachine.h"
+#include "SignatureResource.h"
 
 #include <new>
 
-CScanEngine::CScanEngine()
-    : m_pRegistryList(new CStringList), m_pProcessList(new CStringList), m_pCandidateList(new CStringList)
+CScanEngine::CScanEngine(CEngineHost& host, std::unique_ptr<CMachine> machine)
+    : m_host(host), m_pMachine(machine ? std::move(machine) : std::unique_ptr<CMachine>(new CLiveMachine))
 {
-    BindToolHelp();   // the object is usable without ToolHelp32 too
 }
 
 CScanEngine::~CScanEngine()
 {
     CloseLog();
-    m_pRegistryList.reset();
-    m_pProcessList.reset();
-    m_pCandidateList.reset();
 }
 
 void CScanEngine::LogFailure(const char* operation, bool outOfMemory)
@@ -27,83 +24,123 @@ void CScanEngine::LogFailure(const char* operation, bool outOfMemory)
     }
 }
 
-template <typename Operation>
-HRESULT CScanEngine::Guarded(const char* name, LONG* pVal, HRESULT failed, Operation operation)
+template <typename Pass>
+bool CScanEngine::RunPass(const char* name, Pass pass)
 {
+    if (m_bInPass) return false;
+    m_bInPass = true;
+    bool result = false;
     try {
-        return operation();
+        result = pass();
     } catch (const std::bad_alloc&) {
         LogFailure(name, true);
     } catch (...) {
         LogFailure(name, false);
     }
-    if (pVal) *pVal = 0;
-    return failed;
-}
-
-template <typename Pass>
-HRESULT CScanEngine::RunPass(const char* name, LONG* pVal, HRESULT failed, Pass pass)
-{
-    // A call that arrives while a pass runs (through the progress window's
-    // message pump) would refill the lists the pass is working through.
-    if (m_bInPass) {
-        if (pVal) *pVal = 0;
-        return failed;
-    }
-    m_bInPass = true;
-    HRESULT hr = Guarded(name, pVal, failed, pass);
+    m_pProgress.reset();
     m_bInPass = false;
-    return hr;
+    return result;
 }
 
-HRESULT CScanEngine::DetectDW(LONG* pVal)
+bool CScanEngine::Init(bool log, bool silent)
 {
-    return RunPass("DetectDW", pVal, S_OK, [&] { return Detect(pVal); });
-}
-
-HRESULT CScanEngine::RemoveDW(LONG* pVal)
-{
-    return RunPass("RemoveDW", pVal, S_FALSE, [&] { return Remove(pVal); });
-}
-
-HRESULT CScanEngine::get_RegistryList(VARIANT* pVal)
-{
-    return Guarded("RegistryList", nullptr, E_OUTOFMEMORY, [&] { return StringListToVariant(*m_pRegistryList, pVal); });
-}
-
-HRESULT CScanEngine::get_ProcessList(VARIANT* pVal)
-{
-    return Guarded("ProcessList", nullptr, E_OUTOFMEMORY, [&] { return StringListToVariant(*m_pProcessList, pVal); });
-}
-
-HRESULT CScanEngine::Init(LONG bLog, LONG bSilent, LONG* pVal)
-{
-    if (m_bInPass) {   // the running pass keeps its log
-        if (pVal) *pVal = 0;
-        return S_OK;
-    }
-    return Guarded("Init", pVal, S_OK, [&] {
+    return RunPass("Init", [&] {
         // Kestrix.log is opened for exclusive use, so an earlier log object must
         // finish its section (footer, close) before the new one can open the file.
         CloseLog();
         m_pLog.reset(new CScanLog);
-        m_pLog->Start(bLog != 0);
-        m_bSilent = bSilent != 0;
-        if (pVal) *pVal = 1;
-        return S_OK;
+        m_pLog->Start(log);
+        m_bSilent = silent;
+        return true;
     });
 }
 
-HRESULT CScanEngine::put_Logging(LONG newVal)
+bool CScanEngine::DetectDW()
 {
-    if (m_pLog) m_pLog->SetEnabled(newVal != 0);
-    return S_OK;
+    return RunPass("DetectDW", [&] { return Detect(); });
 }
 
-HRESULT CScanEngine::put_Silent(LONG newVal)
+bool CScanEngine::RemoveDW()
 {
-    m_bSilent = newVal != 0;
-    return S_OK;
+    return RunPass("RemoveDW", [&] { return Remove(); });
+}
+
+bool CScanEngine::Detect()
+{
+    // Whatever an earlier pass found is gone the moment a new one starts, so
+    // a pass that stops half-way leaves nothing for a removal.
+    m_pDetection.reset();
+    m_registryList.clear();
+    m_processList.clear();
+    const unsigned char* signature = LoadSignature();
+    if (!signature) {
+        m_host.Notify(EngineNotice::SignatureUnavailable);
+        return false;
+    }
+    std::unique_ptr<DetectionResult> detection(new DetectionResult(::Detect(*m_pMachine, signature, *this)));
+    Log(DetectionLogText(*detection));
+    m_registryList = detection->registryList;
+    m_processList = detection->processList;
+    if (detection->found) m_pDetection = std::move(detection);
+    return m_pDetection != nullptr;
+}
+
+bool CScanEngine::Remove()
+{
+    // Only what a detection pass that found the server left is removed, and
+    // only once.
+    std::unique_ptr<DetectionResult> detection = std::move(m_pDetection);
+    if (!detection) {
+        Log("\nNothing removed: no detection pass on this object found the Duskwire server.\n");
+        return false;
+    }
+    const unsigned char* signature = LoadSignature();
+    if (!signature) {
+        m_host.Notify(EngineNotice::SignatureUnavailable);
+        return false;
+    }
+    RemovalResult removal;
+    struct LogOnExit {   // what was done is logged even when the pass stops half-way
+        CScanEngine& engine;
+        RemovalResult& removal;
+        ~LogOnExit()
+        {
+            try {
+                for (const RemovalEvent& e : removal.events) engine.Log(RemovalLogText(e));
+            } catch (...) {
+            }
+        }
+    } logOnExit{*this, removal};
+    ::Remove(*m_pMachine, *detection, signature, *this, removal);
+    m_processList = removal.processList;
+    return removal.succeeded;
+}
+
+void CScanEngine::SetLogging(bool on)
+{
+    if (m_pLog) m_pLog->SetEnabled(on);
+}
+
+void CScanEngine::ProgressBegin(size_t files)
+{
+    if (m_bSilent) return;
+    m_pProgress.reset(new CProgressPopup);
+    m_pProgress->Create(nullptr, "Please Wait...", false);
+    m_pProgress->SetRange(0, static_cast<int>(files), 1);
+    m_pProgress->SetStep(1);
+    m_pProgress->SetText("Performing system scan...");
+}
+
+void CScanEngine::ProgressStep()
+{
+    if (m_bSilent || !m_pProgress) return;
+    m_pProgress->Step();
+    m_pProgress->PumpMessages(true, false);   // a cancel does not stop the scan
+}
+
+void CScanEngine::ProgressEnd()
+{
+    m_pProgress.reset();
 }
 
 void CScanEngine::CloseLog()
@@ -113,7 +150,7 @@ void CScanEngine::CloseLog()
     m_pLog.reset();
 }
 
-void CScanEngine::Log(const char* text)
+void CScanEngine::Log(const std::string& text)
 {
     if (m_pLog) m_pLog->Write(text);
 }

@@ -3,15 +3,23 @@
 #include "ServerLock.h"
 #include "TypeInfoHolder.h"
 
-CScanEngineObject::CScanEngineObject()
+#include "ListVariant.h"
+
+#include <new>
+
+CScanEngineObject::ServerLockScope::ServerLockScope()
 {
     LockServerModule();
 }
 
-CScanEngineObject::~CScanEngineObject()
+CScanEngineObject::ServerLockScope::~ServerLockScope()
 {
     UnlockServerModule();
 }
+
+CScanEngineObject::CScanEngineObject(std::unique_ptr<CMachine> machine) : m_engine(m_notices, std::move(machine)) {}
+
+CScanEngineObject::~CScanEngineObject() = default;
 
 STDMETHODIMP CScanEngineObject::QueryInterface(REFIID riid, void** ppv)
 {
@@ -67,40 +75,63 @@ STDMETHODIMP CScanEngineObject::Invoke(DISPID dispIdMember, REFIID, LCID lcid, W
 STDMETHODIMP CScanEngineObject::DetectDW(LONG* pVal)
 {
     AddRef();
-    HRESULT hr = CScanEngine::DetectDW(pVal);
+    bool found = m_engine.DetectDW();
     Release();
-    return hr;
+    if (pVal) *pVal = found ? 1 : 0;
+    return S_OK;
 }
 
 STDMETHODIMP CScanEngineObject::RemoveDW(LONG* pVal)
 {
     AddRef();
-    HRESULT hr = CScanEngine::RemoveDW(pVal);
+    bool removed = m_engine.RemoveDW();
     Release();
-    return hr;
+    if (pVal) *pVal = removed ? 1 : 0;
+    return removed ? S_OK : S_FALSE;
 }
+
+namespace {
+
+// A list that cannot be handed out is no success: the failure is logged.
+HRESULT HandOut(CScanEngine& engine, const char* name, const std::vector<std::string>& list, VARIANT* pVal)
+{
+    try {
+        return StringListToVariant(list, pVal);
+    } catch (const std::bad_alloc&) {
+        engine.LogFailure(name, true);
+    } catch (...) {
+        engine.LogFailure(name, false);
+    }
+    return E_OUTOFMEMORY;
+}
+
+}   // namespace
 
 STDMETHODIMP CScanEngineObject::get_RegistryList(VARIANT* pVal)
 {
-    return CScanEngine::get_RegistryList(pVal);
+    return HandOut(m_engine, "RegistryList", m_engine.RegistryList(), pVal);
 }
 
 STDMETHODIMP CScanEngineObject::get_ProcessList(VARIANT* pVal)
 {
-    return CScanEngine::get_ProcessList(pVal);
+    return HandOut(m_engine, "ProcessList", m_engine.ProcessList(), pVal);
 }
 
 STDMETHODIMP CScanEngineObject::Init(LONG bLog, LONG bSilent, LONG* pVal)
 {
-    return CScanEngine::Init(bLog, bSilent, pVal);
+    bool done = m_engine.Init(bLog != 0, bSilent != 0);
+    if (pVal) *pVal = done ? 1 : 0;
+    return S_OK;
 }
 
 STDMETHODIMP CScanEngineObject::put_Logging(LONG newVal)
 {
-    return CScanEngine::put_Logging(newVal);
+    m_engine.SetLogging(newVal != 0);
+    return S_OK;
 }
 
 STDMETHODIMP CScanEngineObject::put_Silent(LONG newVal)
 {
-    return CScanEngine::put_Silent(newVal);
+    m_engine.SetSilent(newVal != 0);
+    return S_OK;
 }

@@ -1,16 +1,23 @@
 // The creatable object of the ScanEngine class: the engine object made a COM
-// object. It adds the reference count, one server lock for its lifetime and
-// IDispatch through the type library; IScanEngine's operations are the
-// engine's own.
+// object. It adds the reference count, one server lock for its lifetime,
+// IDispatch through the type library, and the translation of the engine's
+// results into IScanEngine's out values, HRESULTs and VARIANTs; it shows the
+// message boxes for what the engine's passes report.
 #pragma once
 
+#include "EngineNotices.h"
 #include "ScanEngine.h"
 #include "ScanEngine_h.h"
 
-class CScanEngineObject final : public IScanEngine, public CScanEngine {
+#include <memory>
+
+class CScanEngineObject final : public IScanEngine {
 public:
-    CScanEngineObject();    // after the engine's construction: takes the server lock
-    ~CScanEngineObject();   // before the engine's destruction: gives it back
+    // Without a machine the engine works on this running Windows.
+    explicit CScanEngineObject(std::unique_ptr<CMachine> machine = nullptr);
+    ~CScanEngineObject();
+
+    CScanEngine& Engine() { return m_engine; }
 
     // IUnknown. The reference count is a plain count: the class is used in
     // the apartment that created it.
@@ -35,5 +42,13 @@ public:
     STDMETHODIMP put_Silent(LONG newVal) override;
 
 private:
+    struct ServerLockScope {   // held from before the engine is made until after it is gone
+        ServerLockScope();
+        ~ServerLockScope();
+    };
+
     ULONG m_cRef = 0;
+    ServerLockScope m_lock;
+    CEngineNotices m_notices;
+    CScanEngine m_engine;
 };

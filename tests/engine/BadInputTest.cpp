@@ -41,7 +41,7 @@ TEST_F(BadInputTest, LogHeldByAnotherProgramLosesTheSectionButNotThePass)
         EngineProbe engine;
         long out = 0;
         EXPECT_EQ(S_OK, engine.Init(1, 1, &out));
-        EXPECT_FALSE(engine.m_pLog->HasFile());
+        EXPECT_FALSE(engine.ScanLog()->HasFile());
         EXPECT_EQ(S_OK, engine.DetectDW(&out));
         EXPECT_EQ(1, out);
     }
@@ -77,6 +77,53 @@ TEST_F(BadInputTest, LogOnAFullDiskNeverStopsAPass)
     ::DeleteFileA("K:\\Kestrix.log");
 }
 
+TEST_F(BadInputTest, QuarantineOnADriveTooSmallForTheServerKeepsTheOlderCopyAndTheServer)
+{
+    if (::GetFileAttributesA("K:\\") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no full-disk drive K:";
+    ScratchDir work("K:", "small quarantine");
+    CurrentDirectory cd(work.Path());
+    ASSERT_TRUE(::CreateDirectoryA((work / "Infected Files").c_str(), nullptr));
+    const std::string older = work / "Infected Files\\agent.exe.KSX";
+    ASSERT_TRUE(WriteWholeFile(older, "an earlier removal's copy"));
+    TempFile server(FixturePath("server.exe"), dir / "agent.exe");   // on C:, 124,988 bytes
+    ChildProcess running(server.Path());
+    {
+        // Room for the log, not for the server.
+        kx::FileHandle filler(::CreateFileA((work / "filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                            nullptr));
+        ASSERT_TRUE(filler.Valid());
+        std::string block(4096, 'x');
+        DWORD written = 0;
+        while (::WriteFile(filler.Get(), block.data(), 4096, &written, nullptr) && written == 4096) {}
+    }
+    ::DeleteFileA((work / "filler").c_str());
+    {
+        kx::FileHandle filler(::CreateFileA((work / "filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                            nullptr));
+        std::string block(4096, 'x');
+        DWORD written = 0;
+        ULARGE_INTEGER free{};
+        while (::GetDiskFreeSpaceExA(work.Path().c_str(), &free, nullptr, nullptr) && free.QuadPart > 64 * 1024 &&
+               ::WriteFile(filler.Get(), block.data(), 4096, &written, nullptr) && written == 4096) {}
+    }
+
+    long detected = 0, removed = 1;
+    {
+        EngineProbe engine;
+        long out = 0;
+        engine.Init(1, 1, &out);
+        engine.DetectDW(&detected);
+        EXPECT_EQ(S_FALSE, engine.RemoveDW(&removed));
+    }
+    EXPECT_EQ(1, detected);
+    EXPECT_EQ(0, removed);
+    EXPECT_EQ("an earlier removal's copy", ReadWholeFile(older));
+    EXPECT_EQ(ReadWholeFile(FixturePath("server.exe")), ReadWholeFile(server.Path()));
+    WIN32_FIND_DATAA found;
+    kx::FindHandle others(::FindFirstFileA((work / "Infected Files\\*.TMP").c_str(), &found));
+    EXPECT_FALSE(others.Valid()) << "left behind: " << found.cFileName;
+}
+
 TEST_F(BadInputTest, ElevenServersFoundOnlyByTheFullScanFillTenRecords)
 {
     TempFile registered(FixturePath("server_blank_value.exe"), sys + " .exe");
@@ -94,11 +141,12 @@ TEST_F(BadInputTest, ElevenServersFoundOnlyByTheFullScanFillTenRecords)
     engine.Init(0, 1, &out);
     EXPECT_EQ(S_OK, engine.DetectDW(&out));
     EXPECT_EQ(1, out);
-    EXPECT_EQ(12, engine.m_pProcessList->GetCount());
-    EXPECT_EQ(10, engine.m_nConfigCount);
-    ASSERT_EQ(11, engine.m_pRegistryList->GetCount());   // (Default) and ten records
-    EXPECT_EQ("(Default)", engine.m_pRegistryList->GetAt(0));
-    for (int i = 1; i < 11; ++i) EXPECT_EQ("Agent", engine.m_pRegistryList->GetAt(i));
+    EXPECT_EQ(12u, engine.ProcessList().size());
+    ASSERT_NE(nullptr, engine.Detection());
+    EXPECT_EQ(10u, engine.Detection()->configs.size());
+    ASSERT_EQ(11u, engine.RegistryList().size());   // (Default) and ten records
+    EXPECT_EQ("(Default)", engine.RegistryList().at(0));
+    for (size_t i = 1; i < 11; ++i) EXPECT_EQ("Agent", engine.RegistryList().at(i));
 
     EXPECT_EQ(S_OK, engine.RemoveDW(&out));
     EXPECT_EQ(1, out);
@@ -113,10 +161,9 @@ TEST_F(BadInputTest, ValueNamesPastTheBufferEndTheEnumerationSafely)
     RunServicesState::SetString("B" + std::string(300, 'n'), "second.exe");
     RunServicesState::SetString("C", "third.exe");
     CRegistryKey key;
-    CStringList list, names, files;
-    EXPECT_EQ(0, key.CollectValuePaths(HKEY_LOCAL_MACHINE, kRunServicesPath, list));
-    EXPECT_EQ(std::vector<std::string>{sys + "first.exe"}, list.Items());
-    files.Append(sys + "first.exe");
-    EXPECT_EQ(0, key.MatchValueNames(HKEY_LOCAL_MACHINE, kRunServicesPath, files, names));
-    EXPECT_EQ(std::vector<std::string>{"A"}, names.Items());
+    std::vector<RunServicesValue> values;
+    EXPECT_EQ(0, key.ReadValues(HKEY_LOCAL_MACHINE, kRunServicesPath, values));
+    ASSERT_EQ(1u, values.size());
+    EXPECT_EQ("A", values[0].name);
+    EXPECT_EQ("first.exe", values[0].data);
 }

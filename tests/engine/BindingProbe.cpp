@@ -1,23 +1,28 @@
 // Prints what the engine object binds and lists on this system; run under a
 // Windows 3.1 personality it must still be made, with nothing bound.
-#include "ScanEngine.h"
+#include "LiveMachine.h"
+#include "ScanEngineObject.h"
 
 #include <cstdio>
 
 namespace {
-class Probe : public CScanEngine {
+class Probe : public CLiveMachine {
 public:
     bool Bound() const { return m_pfnCreateToolhelp32Snapshot || m_pfnProcess32First || m_pfnProcess32Next; }
-    int Listed() const { return m_pProcessList->GetCount(); }
 };
 }   // namespace
 
 int main()
 {
-    Probe engine;
-    bool snapshot = engine.SnapshotProcesses();
-    DWORD found = engine.FindProcessId("C:\\windows\\system32\\services.exe");
+    CScanEngineObject* engine = new CScanEngineObject;   // made all the same
+    engine->AddRef();
+    engine->Release();
+    Probe machine;
+    std::vector<std::string> images;
+    bool snapshot = machine.ListRunningImages(images);
+    DWORD found = machine.FindProcessId("C:\\windows\\system32\\services.exe");
     std::printf("major=%u bound=%d listed=%d found=%lu snapshot=%d\n", LOBYTE(LOWORD(::GetVersion())),
-                engine.Bound() ? 1 : 0, engine.Listed(), static_cast<unsigned long>(found), snapshot ? 1 : 0);
+                machine.Bound() ? 1 : 0, static_cast<int>(images.size()), static_cast<unsigned long>(found),
+                snapshot ? 1 : 0);
     return 0;
 }

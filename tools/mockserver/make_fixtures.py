@@ -91,6 +91,9 @@ STANDARD_SET = {
     "server_name_relative.exe": dict(block=config_block("..\\kxvictim.txt", "Evil")),
     "server_name_slash.exe": dict(block=config_block("../kxvictim.txt", "Evil")),
     "server_name_dotdot.exe": dict(block=config_block("..", "Evil")),
+    # Hostile names of things that exist but are not the trojan's.
+    "server_name_notepad.exe": dict(block=config_block("notepad.exe", "Agent")),
+    "server_value_evil.exe": dict(block=config_block("agent.exe", "Evil")),
 }
 
 

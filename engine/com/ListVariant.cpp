@@ -2,8 +2,6 @@
 
 #include "Text.h"
 
-#include <vector>
-
 namespace {
 
 BSTR AnsiToBstr(const std::string& s)
@@ -15,11 +13,11 @@ BSTR AnsiToBstr(const std::string& s)
 
 }   // namespace
 
-HRESULT StringListToVariant(const CStringList& list, VARIANT* pVal)
+HRESULT StringListToVariant(const std::vector<std::string>& list, VARIANT* pVal)
 {
     if (!pVal) return E_POINTER;
     ::VariantInit(pVal);   // what it held is the caller's
-    SAFEARRAYBOUND bound{static_cast<ULONG>(list.GetCount()), 0};
+    SAFEARRAYBOUND bound{static_cast<ULONG>(list.size()), 0};
     SAFEARRAY* array = ::SafeArrayCreate(VT_BSTR, 1, &bound);
     if (!array) return E_OUTOFMEMORY;
 
@@ -28,7 +26,7 @@ HRESULT StringListToVariant(const CStringList& list, VARIANT* pVal)
         ::SafeArrayDestroy(array);
         return E_UNEXPECTED;
     }
-    for (int i = 0; i < list.GetCount(); ++i) elements[i] = AnsiToBstr(list.GetAt(i));
+    for (size_t i = 0; i < list.size(); ++i) elements[i] = AnsiToBstr(list[i]);
     ::SafeArrayUnaccessData(array);
 
     V_VT(pVal) = VT_ARRAY | VT_BSTR;

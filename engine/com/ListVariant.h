@@ -2,9 +2,10 @@
 // holding a one-dimensional SAFEARRAY with lower bound 0. The caller owns it.
 #pragma once
 
-#include "StringList.h"
-
 #include <windows.h>
 #include <oleauto.h>
 
-HRESULT StringListToVariant(const CStringList& list, VARIANT* pVal);
+#include <string>
+#include <vector>
+
+HRESULT StringListToVariant(const std::vector<std::string>& list, VARIANT* pVal);

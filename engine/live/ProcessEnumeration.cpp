@@ -1,8 +1,9 @@
 // Running processes through the ToolHelp32 snapshot of kernel32.dll, bound at
 // run time so the engine loads on systems that lack it.
-#include "ScanEngine.h"
+#include "LiveMachine.h"
 
 #include "Handles.h"
+#include "Text.h"
 
 #include <cstring>
 
@@ -13,9 +14,14 @@ namespace {
 // Not in the headers of every SDK; the value is fixed.
 const DWORD kProcessQueryLimitedInformation = 0x1000;
 
+bool SameText(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && kx::LowerCase(a) == kx::LowerCase(b);
+}
+
 }   // namespace
 
-bool CScanEngine::BindToolHelp()
+bool CLiveMachine::BindToolHelp()
 {
     if (LOBYTE(LOWORD(::GetVersion())) < 4) return false;
     m_hKernel32 = ::GetModuleHandleA("kernel32.dll");
@@ -37,7 +43,7 @@ bool CScanEngine::BindToolHelp()
     return true;
 }
 
-std::string CScanEngine::ImagePathOf(const PROCESSENTRY32& entry) const
+std::string CLiveMachine::ImagePathOf(const PROCESSENTRY32& entry) const
 {
     std::string name(entry.szExeFile);
     if (name.find('\\') != std::string::npos) return name;
@@ -66,9 +72,9 @@ std::string CScanEngine::ImagePathOf(const PROCESSENTRY32& entry) const
     return name;   // cannot be resolved: the bare name stays
 }
 
-bool CScanEngine::SnapshotProcesses()
+bool CLiveMachine::ListRunningImages(std::vector<std::string>& images)
 {
-    m_pProcessList->RemoveAll();
+    images.clear();
     if (!m_pfnCreateToolhelp32Snapshot || !m_pfnProcess32First || !m_pfnProcess32Next) return false;
 
     kx::FileHandle snapshot(m_pfnCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -82,15 +88,12 @@ bool CScanEngine::SnapshotProcesses()
         // processes, protected ones, another user's) names no file we could
         // read: opened as it stands it would be a file of the current folder.
         std::string path = ImagePathOf(entry);
-        if (path.find('\\') != std::string::npos) m_pProcessList->Append(path);
+        if (path.find('\\') != std::string::npos) images.push_back(path);
     }
-    snapshot.Reset();
-
-    m_pCandidateList->Copy(*m_pProcessList);
     return true;
 }
 
-DWORD CScanEngine::FindProcessId(const std::string& imagePath) const
+DWORD CLiveMachine::FindProcessId(const std::string& imagePath) const
 {
     if (!m_pfnCreateToolhelp32Snapshot || !m_pfnProcess32First || !m_pfnProcess32Next) return kNoSnapshotTaken;
 
@@ -107,8 +110,18 @@ DWORD CScanEngine::FindProcessId(const std::string& imagePath) const
     for (BOOL more = m_pfnProcess32First(snapshot.Get(), &entry); more;
          more = m_pfnProcess32Next(snapshot.Get(), &entry)) {
         bool bare = strchr(entry.szExeFile, '\\') == nullptr;
-        if (bare && (entry.th32ProcessID == 0 || !EqualsNoCase(entry.szExeFile, fileName))) continue;
-        if (EqualsNoCase(ImagePathOf(entry), imagePath)) return entry.th32ProcessID;
+        if (bare && (entry.th32ProcessID == 0 || !SameText(entry.szExeFile, fileName))) continue;
+        if (SameText(ImagePathOf(entry), imagePath)) return entry.th32ProcessID;
     }
     return kProcessNotRunning;
+}
+
+bool CLiveMachine::TerminateImage(const std::string& imagePath)
+{
+    DWORD pid = FindProcessId(imagePath);
+    if (pid == kNoSnapshotTaken || pid == kProcessNotRunning) return false;
+    kx::KernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid));
+    if (!process || !::TerminateProcess(process.Get(), static_cast<UINT>(-1))) return false;
+    ::WaitForSingleObject(process.Get(), 2500);
+    return true;
 }
