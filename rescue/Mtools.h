@@ -1,0 +1,29 @@
+// mtools, run as programs with an argument list (never through a shell):
+// how a removal writes to a FAT volume inside an image.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Runs one mtools command; true when it exited 0.
+bool RunMtools(const std::vector<std::string>& arguments);
+// The -i argument for a volume at a byte offset of an image.
+std::string MtoolsImage(const std::string& image, uint64_t offset);
+// A volume-relative path as mtools names it (::/WINDOWS/X.EXE).
+std::string MtoolsPath(const std::string& path);
+
+// A file of our own in the temporary directory, removed with the object.
+class TempFile {
+public:
+    TempFile();
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    bool Write(const std::vector<unsigned char>& bytes);
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};

@@ -1,0 +1,259 @@
+#include "OfflineMachine.h"
+
+#include "PathRules.h"
+#include "Registry9x.h"
+#include "RegistryNt.h"
+
+#include <algorithm>
+
+namespace {
+
+const uint64_t kLargestRegistry = 256ull * 1024 * 1024;
+const std::string kQuarantineFolder = "Infected Files";
+
+}   // namespace
+
+const char* ListedByName(ListedBy how)
+{
+    switch (how) {
+    case ListedBy::RunServicesValue: return "RunServices value";
+    case ListedBy::SystemFolder: return "system folder";
+    case ListedBy::WindowsFolder: return "Windows folder";
+    case ListedBy::AllFiles: return "all files";
+    }
+    return "";
+}
+
+COfflineMachine::COfflineMachine(CDisk& disk, const Installation* installation, bool allFiles)
+    : m_disk(disk), m_installation(installation), m_allFiles(allFiles)
+{
+    const size_t count = disk.Volumes().size();
+    m_letters.assign(count, 0);
+    char next = 'C';
+    if (installation && installation->volume < count) m_letters[installation->volume] = next++;
+    for (size_t i = 0; i < count && next <= 'Z'; ++i)
+        if (!m_letters[i]) m_letters[i] = next++;
+    if (installation && installation->family == WindowsFamily::Win9x)
+        m_editor.reset(new CSystemDatEditor(*disk.Volumes()[installation->volume].volume, installation->registryFile));
+}
+
+char COfflineMachine::LetterOf(size_t volume) const { return volume < m_letters.size() ? m_letters[volume] : 0; }
+
+const std::string& COfflineMachine::Backup() const
+{
+    static const std::string none;
+    return m_editor ? m_editor->Backup() : none;
+}
+
+std::string COfflineMachine::WindowsPath(size_t volume, const std::string& inside) const
+{
+    return std::string(1, LetterOf(volume)) + ":\\" + inside;
+}
+
+std::string COfflineMachine::LowerCase(const std::string& text) const
+{
+    std::string s = text;
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return s;
+}
+
+bool COfflineMachine::Resolve(const std::string& path, CVolume*& volume, std::string& inside)
+{
+    std::string p = path;
+    if (p.compare(0, 4, "\\\\?\\") == 0) p = p.substr(4);
+    const bool drive = p.size() >= 3 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':' && p[2] == '\\';
+    if (drive) {
+        const char letter = char(std::toupper(static_cast<unsigned char>(p[0])));
+        for (size_t i = 0; i < m_letters.size(); ++i)
+            if (m_letters[i] == letter) {
+                volume = m_disk.Volumes()[i].volume.get();
+                inside = p.substr(3);
+                if (inside.find("..") != std::string::npos) return false;
+                return true;
+            }
+    }
+    if (std::find(m_notChecked.begin(), m_notChecked.end(), path) == m_notChecked.end())
+        m_notChecked.push_back(path);
+    return false;
+}
+
+bool COfflineMachine::Lookup(const std::string& path, CVolume*& volume, VolumeEntry& entry)
+{
+    std::string inside;
+    if (!Resolve(path, volume, inside)) return false;
+    return volume->Find(inside, entry);
+}
+
+bool COfflineMachine::LoadRegistry()
+{
+    m_registryRead = false;
+    m_values.clear();
+    if (!m_installation) return false;
+    CVolume& volume = *m_disk.Volumes()[m_installation->volume].volume;
+    std::vector<unsigned char> bytes;
+    if (!volume.ReadAll(m_installation->registryFile, bytes, kLargestRegistry)) {
+        m_registryError = "cannot be read";
+        return false;
+    }
+    RegistryRead read = m_installation->family == WindowsFamily::Win9x
+                            ? ReadRunServices9x(bytes, m_values, m_registryError)
+                            : ReadRunServicesNt(bytes, m_values, m_registryError);
+    if (read == RegistryRead::Unreadable) return false;
+    m_registryError.clear();
+    m_registryRead = read == RegistryRead::Read;
+    return true;
+}
+
+void COfflineMachine::Add(const std::string& path, uint64_t size, ListedBy how)
+{
+    const std::string key = LowerCase(path);
+    if (m_listedIndex.count(key)) return;
+    m_listedIndex[key] = m_listed.size();
+    m_listed.push_back({path, size, how});
+}
+
+void COfflineMachine::AddFolder(size_t volume, const std::string& folder, ListedBy how)
+{
+    std::vector<VolumeEntry> entries;
+    if (!m_disk.Volumes()[volume].volume->List(folder, entries)) {
+        m_walkProblems.push_back(WindowsPath(volume, folder) + ": the folder cannot be read");
+        return;
+    }
+    for (const VolumeEntry& e : entries)
+        if (!e.directory) Add(WindowsPath(volume, e.path), e.size, how);
+}
+
+void COfflineMachine::Prepare(std::vector<std::string>& errors)
+{
+    if (m_installation) {
+        const std::string where = WindowsPath(m_installation->volume, m_installation->registryFile);
+        if (!LoadRegistry())
+            errors.push_back(where + ": the registry file cannot be read (" + m_registryError + ")");
+        const std::string system = SystemDirectory();
+        for (const RunServicesValue& v : m_values) {
+            const std::string path = FullPathOfValueData(system, v.data);
+            CVolume* volume = nullptr;
+            VolumeEntry entry;
+            if (!path.empty() && Lookup(path, volume, entry) && !entry.directory)
+                Add(path, entry.size, ListedBy::RunServicesValue);
+        }
+        AddFolder(m_installation->volume, m_installation->systemFolder, ListedBy::SystemFolder);
+        AddFolder(m_installation->volume, m_installation->folder, ListedBy::WindowsFolder);
+    }
+    if (m_allFiles)
+        for (size_t i = 0; i < m_disk.Volumes().size(); ++i)
+            m_disk.Volumes()[i].volume->Walk(
+                [&](const VolumeEntry& e) {
+                    // Quarantined copies are known and cannot start: not findings again.
+                    if (LowerCase(e.path).compare(0, kQuarantineFolder.size() + 1, LowerCase(kQuarantineFolder) + "\\") != 0)
+                        Add(WindowsPath(i, e.path), e.size, ListedBy::AllFiles);
+                },
+                [&](const std::string& problem) { m_walkProblems.push_back(WindowsPath(i, "") + ": " + problem); });
+    errors.insert(errors.end(), m_walkProblems.begin(), m_walkProblems.end());
+}
+
+const ListedFile* COfflineMachine::ListedAs(const std::string& path) const
+{
+    auto it = m_listedIndex.find(LowerCase(path));
+    return it == m_listedIndex.end() ? nullptr : &m_listed[it->second];
+}
+
+bool COfflineMachine::ReadRunServices(std::vector<RunServicesValue>& values)
+{
+    if (!m_registryRead) return false;
+    values = m_values;
+    return true;
+}
+
+ValueLookup COfflineMachine::LookUpRunServicesValue(const std::string& name, std::string& data)
+{
+    if (!m_registryRead) return ValueLookup::KeyUnavailable;
+    for (const RunServicesValue& v : m_values)
+        if (LowerCase(v.name) == LowerCase(name)) {
+            data = v.data;
+            return ValueLookup::Found;
+        }
+    return ValueLookup::Missing;
+}
+
+bool COfflineMachine::DeleteRunServicesValue(const std::string& name)
+{
+    if (!m_editor || !m_registryRead) return false;
+    if (!m_editor->DeleteValue(name, m_editError)) return false;
+    return LoadRegistry();
+}
+
+bool COfflineMachine::ListRunningImages(std::vector<std::string>& images)
+{
+    images.clear();
+    for (const ListedFile& f : m_listed) images.push_back(f.path);
+    return true;
+}
+
+std::string COfflineMachine::SystemDirectory()
+{
+    return m_installation ? WindowsPath(m_installation->volume, m_installation->systemFolder) : std::string();
+}
+
+bool COfflineMachine::ReadAt(const std::string& path, long offset, unsigned char* buffer, size_t length, size_t& got)
+{
+    got = 0;
+    CVolume* volume = nullptr;
+    VolumeEntry entry;
+    if (offset < 0 || !Lookup(path, volume, entry) || entry.directory) return false;
+    return volume->Read(entry, uint64_t(offset), buffer, length, got);
+}
+
+FileState COfflineMachine::StateOf(const std::string& path)
+{
+    CVolume* volume = nullptr;
+    VolumeEntry entry;
+    if (!Lookup(path, volume, entry)) return FileState::Missing;
+    return entry.directory ? FileState::Directory : FileState::Available;
+}
+
+bool COfflineMachine::Exists(const std::string& path)
+{
+    CVolume* volume = nullptr;
+    VolumeEntry entry;
+    return Lookup(path, volume, entry);
+}
+
+std::string COfflineMachine::QuarantineDirectory()
+{
+    return m_installation || !m_letters.empty() ? std::string(1, m_installation ? LetterOf(m_installation->volume) : 'C') +
+                                                      ":\\" + kQuarantineFolder
+                                                : std::string();
+}
+
+bool COfflineMachine::MakeDirectory(const std::string& path)
+{
+    CVolume* volume = nullptr;
+    std::string inside;
+    return Resolve(path, volume, inside) && volume->MakeDirectory(inside);
+}
+
+MoveResult COfflineMachine::Move(const std::string& from, const std::string& to)
+{
+    CVolume* source = nullptr;
+    CVolume* target = nullptr;
+    std::string a, b;
+    VolumeEntry entry;
+    if (!Resolve(from, source, a) || !source->Find(a, entry)) return MoveResult::NotFound;
+    if (!Resolve(to, target, b)) return MoveResult::Failed;
+    if (source == target) return source->Rename(a, b) ? MoveResult::Moved : MoveResult::Failed;
+    // Across volumes the file is copied, checked, and only then deleted.
+    std::vector<unsigned char> bytes, check;
+    if (!source->ReadAll(a, bytes, entry.size) || !target->WriteNew(b, bytes) ||
+        !target->ReadAll(b, check, entry.size) || check != bytes)
+        return MoveResult::Failed;
+    return source->Remove(a) ? MoveResult::Moved : MoveResult::Failed;
+}
+
+bool COfflineMachine::Delete(const std::string& path)
+{
+    CVolume* volume = nullptr;
+    std::string inside;
+    return Resolve(path, volume, inside) && volume->Remove(inside);
+}

@@ -1,0 +1,177 @@
+#include "TskVolume.h"
+
+#include "Mtools.h"
+
+#include <memory>
+
+namespace {
+
+struct FileClose {
+    void operator()(TSK_FS_FILE* f) const { tsk_fs_file_close(f); }
+};
+struct DirClose {
+    void operator()(TSK_FS_DIR* d) const { tsk_fs_dir_close(d); }
+};
+using FilePtr = std::unique_ptr<TSK_FS_FILE, FileClose>;
+using DirPtr = std::unique_ptr<TSK_FS_DIR, DirClose>;
+
+std::string TskPath(const std::string& path)
+{
+    std::string p = "/" + path;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+}   // namespace
+
+std::unique_ptr<CTskVolume> CTskVolume::Open(CDiskImage& image, uint64_t offset, std::string& error)
+{
+    std::unique_ptr<CTskVolume> volume(new CTskVolume(image, offset));
+    if (!volume->OpenHere(error)) return nullptr;
+    return volume;
+}
+
+bool CTskVolume::OpenHere(std::string& error)
+{
+    m_fs = tsk_fs_open_img(m_image.Info(), TSK_OFF_T(m_offset), TSK_FS_TYPE_DETECT);
+    if (!m_fs) {
+        error = TskError();
+        return false;
+    }
+    const char* name = tsk_fs_type_toname(m_fs->ftype);
+    m_name = name ? name : "unknown";
+    for (char& c : m_name) c = char(toupper(static_cast<unsigned char>(c)));
+    return true;
+}
+
+CTskVolume::~CTskVolume()
+{
+    if (m_fs) tsk_fs_close(m_fs);
+}
+
+bool CTskVolume::Refresh()
+{
+    if (m_fs) tsk_fs_close(m_fs);
+    m_fs = nullptr;
+    std::string error;
+    return m_image.Reopen(error) && OpenHere(error);
+}
+
+VolumeEntry CTskVolume::EntryOf(TSK_FS_FILE* file, const std::string& path) const
+{
+    VolumeEntry e;
+    e.path = path;
+    if (file->meta) {
+        e.size = uint64_t(file->meta->size);
+        e.directory = TSK_FS_IS_DIR_META(file->meta->type);
+        e.id = file->meta->addr;
+        // A FAT directory's entries name it by its first cluster, not by
+        // the entry's own number: that is what a loop repeats.
+        if (e.directory && TSK_FS_TYPE_ISFAT(m_fs->ftype) && file->meta->content_ptr)
+            e.id = static_cast<const TSK_DADDR_T*>(file->meta->content_ptr)[0] | (uint64_t(1) << 63);
+    }
+    return e;
+}
+
+uint64_t CTskVolume::RootId()
+{
+    FilePtr root(tsk_fs_file_open_meta(m_fs, nullptr, m_fs->root_inum));
+    return root ? EntryOf(root.get(), "").id : 0;
+}
+
+bool CTskVolume::Find(const std::string& path, VolumeEntry& entry)
+{
+    FilePtr file(tsk_fs_file_open(m_fs, nullptr, TskPath(path).c_str()));
+    if (!file || !file->meta) {
+        tsk_error_reset();
+        return false;
+    }
+    entry = EntryOf(file.get(), path);
+    return true;
+}
+
+bool CTskVolume::List(const std::string& directory, std::vector<VolumeEntry>& entries)
+{
+    entries.clear();
+    DirPtr dir(directory.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
+                                 : tsk_fs_dir_open(m_fs, TskPath(directory).c_str()));
+    if (!dir) {
+        tsk_error_reset();
+        return false;
+    }
+    const size_t count = tsk_fs_dir_getsize(dir.get());
+    for (size_t i = 0; i < count; ++i) {
+        FilePtr file(tsk_fs_dir_get(dir.get(), i));
+        if (!file || !file->name || !file->meta) continue;
+        const TSK_FS_NAME* name = file->name;
+        if (!(name->flags & TSK_FS_NAME_FLAG_ALLOC) || TSK_FS_ISDOT(name->name)) continue;
+        // The Sleuth Kit's own views ($MBR, $FAT1, $OrphanFiles) are no files of the volume.
+        if (file->meta->type == TSK_FS_META_TYPE_VIRT || file->meta->type == TSK_FS_META_TYPE_VIRT_DIR) continue;
+        // A FAT volume's label is listed as an entry of the root: no file.
+        const std::string text = name->name;
+        const std::string label = " (Volume Label Entry)";
+        if (text.size() > label.size() && text.compare(text.size() - label.size(), label.size(), label) == 0) continue;
+        entries.push_back(EntryOf(file.get(), JoinPath(directory, text)));
+    }
+    tsk_error_reset();
+    return true;
+}
+
+bool CTskVolume::Read(const VolumeEntry& entry, uint64_t offset, unsigned char* buffer, size_t length, size_t& got)
+{
+    got = 0;
+    FilePtr file(entry.id && !entry.directory ? tsk_fs_file_open_meta(m_fs, nullptr, entry.id)
+                                              : tsk_fs_file_open(m_fs, nullptr, TskPath(entry.path).c_str()));
+    if (!file || !file->meta) {
+        tsk_error_reset();
+        return false;
+    }
+    if (offset >= uint64_t(file->meta->size)) return true;
+    ssize_t n = tsk_fs_file_read(file.get(), TSK_OFF_T(offset), reinterpret_cast<char*>(buffer), length,
+                                 TSK_FS_FILE_READ_FLAG_NONE);
+    if (n < 0) {
+        tsk_error_reset();
+        return false;
+    }
+    got = size_t(n);
+    m_bytesRead += got;
+    return true;
+}
+
+bool CTskVolume::Writable() const
+{
+    return m_image.WritableInPlace() && TSK_FS_TYPE_ISFAT(m_fs->ftype);
+}
+
+bool CTskVolume::MakeDirectory(const std::string& path)
+{
+    return Writable() && RunMtools({"mmd", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(path)}) &&
+           Refresh();
+}
+
+bool CTskVolume::Rename(const std::string& from, const std::string& to)
+{
+    VolumeEntry existing;
+    if (!Writable() || Find(to, existing)) return false;
+    return RunMtools({"mmove", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(from),
+                      MtoolsPath(to)}) &&
+           Refresh();
+}
+
+bool CTskVolume::Remove(const std::string& path)
+{
+    return Writable() && RunMtools({"mdel", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(path)}) &&
+           Refresh();
+}
+
+bool CTskVolume::WriteNew(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    VolumeEntry existing;
+    if (!Writable() || Find(path, existing)) return false;
+    TempFile temp;
+    if (!temp.Write(bytes)) return false;
+    return RunMtools({"mcopy", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), temp.Path(),
+                      MtoolsPath(path)}) &&
+           Refresh();
+}

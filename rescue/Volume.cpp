@@ -1,0 +1,52 @@
+#include "Volume.h"
+
+#include <algorithm>
+
+std::string JoinPath(const std::string& directory, const std::string& name)
+{
+    return directory.empty() ? name : directory + "\\" + name;
+}
+
+bool CVolume::Walk(const std::function<void(const VolumeEntry&)>& file,
+                   const std::function<void(const std::string&)>& problem)
+{
+    std::vector<uint64_t> trail{RootId()};
+    return WalkFrom("", trail, file, problem);
+}
+
+bool CVolume::WalkFrom(const std::string& directory, std::vector<uint64_t>& trail,
+                       const std::function<void(const VolumeEntry&)>& file,
+                       const std::function<void(const std::string&)>& problem)
+{
+    std::vector<VolumeEntry> entries;
+    if (!List(directory, entries)) {
+        problem("the directory \\" + directory + " cannot be read");
+        return false;
+    }
+    bool whole = true;
+    for (const VolumeEntry& e : entries) {
+        if (!e.directory) {
+            file(e);
+            continue;
+        }
+        // A directory that is its own ancestor would walk for ever.
+        if (std::find(trail.begin(), trail.end(), e.id) != trail.end()) {
+            problem("directory loop at \\" + e.path);
+            whole = false;
+            continue;
+        }
+        trail.push_back(e.id);
+        whole = WalkFrom(e.path, trail, file, problem) && whole;
+        trail.pop_back();
+    }
+    return whole;
+}
+
+bool CVolume::ReadAll(const std::string& path, std::vector<unsigned char>& bytes, uint64_t limit)
+{
+    VolumeEntry entry;
+    if (!Find(path, entry) || entry.directory || entry.size > limit) return false;
+    bytes.assign(entry.size, 0);
+    size_t got = 0;
+    return entry.size == 0 || (Read(entry, 0, bytes.data(), bytes.size(), got) && got == bytes.size());
+}
