@@ -63,6 +63,9 @@ public:
         return &m_bytes[kNavigationOffset + offset];
     }
 
+    uint32_t Root() const { return m_root; }
+    uint32_t NavigationSize() const { return m_navSize; }
+
     // The offset of the key record an entry names, or 0.
     size_t RecordOf(const unsigned char* entry) const
     {
@@ -173,4 +176,25 @@ CregEdit DeleteCregValue(std::vector<unsigned char>& bytes, const std::string& k
         at += entrySize;
     }
     return CregEdit::NoSuchValue;
+}
+
+bool CregKeyTreeSound(const std::vector<unsigned char>& bytes)
+{
+    std::vector<unsigned char> copy = bytes;   // the view takes a writable file
+    CregView view(copy);
+    if (!view.Open()) return false;   // no header or navigation area this reading can trust
+    std::vector<bool> seen(view.NavigationSize() + 1, false);
+    std::vector<uint32_t> pending{view.Root()};
+    while (!pending.empty()) {
+        const uint32_t offset = pending.back();
+        pending.pop_back();
+        const unsigned char* entry = view.EntryAt(offset);
+        if (!entry || seen[offset]) return false;
+        seen[offset] = true;
+        for (size_t link : {kEntrySubKey, kEntryNext}) {
+            const uint32_t next = Get32(entry + link);
+            if (next != kNone) pending.push_back(next);
+        }
+    }
+    return true;
 }

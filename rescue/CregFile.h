@@ -22,3 +22,10 @@ enum class CregEdit {
 // bytes at the end of the used part are zero. Anything else leaves bytes
 // unchanged.
 CregEdit DeleteCregValue(std::vector<unsigned char>& bytes, const std::string& keyPath, const std::string& name);
+
+// Whether every key reachable from the root is reached once, through
+// entries inside the navigation area: a loop in the sub key or sibling
+// links would keep a reader walking for ever. Checked before any library
+// is handed the file. False as well when the header or the navigation
+// area itself cannot be read.
+bool CregKeyTreeSound(const std::vector<unsigned char>& bytes);

@@ -12,18 +12,3 @@ bool RunMtools(const std::vector<std::string>& arguments);
 std::string MtoolsImage(const std::string& image, uint64_t offset);
 // A volume-relative path as mtools names it (::/WINDOWS/X.EXE).
 std::string MtoolsPath(const std::string& path);
-
-// A file of our own in the temporary directory, removed with the object.
-class TempFile {
-public:
-    TempFile();
-    ~TempFile();
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    bool Write(const std::vector<unsigned char>& bytes);
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-    int m_fd = -1;
-};

@@ -1,6 +1,8 @@
 #include "Registry9x.h"
 
-#include <libbfio.h>
+#include "CregFile.h"
+#include "TempFile.h"
+
 #include <libcreg.h>
 
 #include <cstdio>
@@ -32,7 +34,8 @@ struct ValueFree {
 using KeyPtr = std::unique_ptr<libcreg_key_t, KeyFree>;
 using ValuePtr = std::unique_ptr<libcreg_value_t, ValueFree>;
 
-// One open registry file over bytes in memory.
+// One open registry file. The library reads it from a file of its own:
+// its reading from memory reads past the buffer on some damaged files.
 class CregReader {
 public:
     ~CregReader()
@@ -41,7 +44,6 @@ public:
             if (m_open) libcreg_file_close(m_file, nullptr);
             libcreg_file_free(&m_file, nullptr);
         }
-        if (m_io) libbfio_handle_free(&m_io, nullptr);
     }
 
     bool Open(const std::vector<unsigned char>& bytes, std::string& error)
@@ -50,16 +52,17 @@ public:
             error = "the file is empty";
             return false;
         }
-        libbfio_error_t* bfioError = nullptr;
-        if (libbfio_memory_range_initialize(&m_io, &bfioError) != 1 ||
-            libbfio_memory_range_set(m_io, const_cast<uint8_t*>(bytes.data()), bytes.size(), &bfioError) != 1) {
-            libbfio_error_free(&bfioError);
-            error = "cannot set up reading";
+        if (!CregKeyTreeSound(bytes)) {
+            error = "no sound 9x registry file: its header or key tree is damaged (a key linked twice or outside the file)";
+            return false;
+        }
+        if (!m_copy.Write(bytes)) {
+            error = "no room for a temporary copy";
             return false;
         }
         libcreg_error_t* e = nullptr;
         if (libcreg_file_initialize(&m_file, &e) != 1 ||
-            libcreg_file_open_file_io_handle(m_file, m_io, LIBCREG_OPEN_READ, &e) != 1) {
+            libcreg_file_open(m_file, m_copy.Path().c_str(), LIBCREG_OPEN_READ, &e) != 1) {
             error = TakeError(e);
             return false;
         }
@@ -70,7 +73,7 @@ public:
     libcreg_file_t* File() const { return m_file; }
 
 private:
-    libbfio_handle_t* m_io = nullptr;
+    TempFile m_copy;
     libcreg_file_t* m_file = nullptr;
     bool m_open = false;
 };

@@ -1,6 +1,7 @@
 #include "RegistryNt.h"
 
-#include <libbfio.h>
+#include "TempFile.h"
+
 #include <libregf.h>
 
 #include <memory>
@@ -33,20 +34,20 @@ public:
             if (m_open) libregf_file_close(m_file, nullptr);
             libregf_file_free(&m_file, nullptr);
         }
-        if (m_io) libbfio_handle_free(&m_io, nullptr);
     }
     bool Open(const std::vector<unsigned char>& bytes, std::string& error)
     {
-        libbfio_error_t* be = nullptr;
-        if (bytes.empty() || libbfio_memory_range_initialize(&m_io, &be) != 1 ||
-            libbfio_memory_range_set(m_io, const_cast<uint8_t*>(bytes.data()), bytes.size(), &be) != 1) {
-            if (be) libbfio_error_free(&be);
-            error = bytes.empty() ? "the file is empty" : "cannot set up reading";
+        if (bytes.empty()) {
+            error = "the file is empty";
+            return false;
+        }
+        if (!m_copy.Write(bytes)) {
+            error = "no room for a temporary copy";
             return false;
         }
         libregf_error_t* e = nullptr;
         if (libregf_file_initialize(&m_file, &e) != 1 ||
-            libregf_file_open_file_io_handle(m_file, m_io, LIBREGF_OPEN_READ, &e) != 1) {
+            libregf_file_open(m_file, m_copy.Path().c_str(), LIBREGF_OPEN_READ, &e) != 1) {
             error = TakeError(e);
             return false;
         }
@@ -56,7 +57,7 @@ public:
     libregf_file_t* File() const { return m_file; }
 
 private:
-    libbfio_handle_t* m_io = nullptr;
+    TempFile m_copy;
     libregf_file_t* m_file = nullptr;
     bool m_open = false;
 };

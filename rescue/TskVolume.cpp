@@ -1,6 +1,7 @@
 #include "TskVolume.h"
 
 #include "Mtools.h"
+#include "TempFile.h"
 
 #include <memory>
 
