@@ -56,6 +56,12 @@ def systemdat(tool, path, values, other=None):
         f.write("\n".join(lines) + "\n")
     run(tool, path, spec)
     os.unlink(spec)
+    # libcreg's own export tool is the independent reader of what we wrote.
+    out = subprocess.run(["cregexport", path], capture_output=True, text=True, check=True).stdout
+    listed = [line.split(" ", 2)[2] for line in out.splitlines() if line.startswith("Value: ")]
+    wanted = [n or "(default)" for n in values] + [n or "(default)" for vals in (other or {}).values() for n in vals]
+    if sorted(listed) != sorted(wanted):
+        raise AssertionError("cregexport reads %r from %s, not %r" % (listed, path, wanted))
 
 
 def fat_volume(image, size_mib, fat=16, offset=0, files=None, label="KESTRIX"):

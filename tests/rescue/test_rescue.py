@@ -53,13 +53,25 @@ class RescueCase(unittest.TestCase):
         return os.path.join(self.dir, name)
 
     def rescue(self, *args):
-        p = subprocess.run([RESCUE, *args], capture_output=True, text=True)
+        # A walk that never ends is a failure, not a wait.
+        p = subprocess.run([RESCUE, *args], capture_output=True, text=True, timeout=300)
         return p.returncode, p.stdout, p.stderr
 
     def scan_json(self, *args):
         code, out, err = self.rescue("scan", "--json", *args)
         lines = [json.loads(line) for line in out.splitlines()]
         return code, lines, err
+
+    def two_partition_disk(self):
+        image = self.path("disk.img")
+        with open(image, "wb") as f:
+            f.truncate(80 * F.MiB)
+        files = F.win98_files(SYSTEMDAT, self.dir, {"Loader": "D:\\TOOLS\\LOADER.EXE", "Gone": "E:\\X.EXE",
+                                                    "SystemTray": "SysTray.Exe"})
+        F.fat_volume(image, 36, fat=16, offset=1 * F.MiB, files=files)
+        F.fat_volume(image, 36, fat=16, offset=40 * F.MiB + 63 * 512, files={"TOOLS\\LOADER.EXE": F.server()})
+        F.mbr(image, [(2048, 36 * 2048, 0x06, False), (40 * 2048 + 63, 36 * 2048, 0x06, True)])
+        return image
 
     def infected_98(self, name="w98.img", values=None, extra=None, fat=16):
         """A Windows 98-like volume: the server installed in SYSTEM as ' .exe'
@@ -107,6 +119,13 @@ class Scan(RescueCase):
         self.assertIn("\tC:\\WINDOWS\\SYSTEM\\ .exe\n", out)
         self.assertTrue(out.rstrip().endswith("Verdict: infected"))
 
+    def test_fat32_volume(self):
+        code, reports, _ = self.scan_json("--all-files", self.infected_98("w98-32.img", fat=32))
+        self.assertEqual(code, 1)
+        self.assertEqual(reports[0]["volumes"][0]["file_system"], "FAT32")
+        self.assertEqual(sorted(c["path"] for c in reports[0]["installations"][0]["carriers"]),
+                         ["C:\\DOWNLOAD\\SETUP.EXE", "C:\\WINDOWS\\SYSTEM\\ .exe"])
+
     def test_clean_image(self):
         files = F.win98_files(SYSTEMDAT, self.dir, {"SystemTray": "SysTray.Exe"},
                               system_files={"NEAR.EXE": F.server(signature=False)})
@@ -127,13 +146,7 @@ class Scan(RescueCase):
     def test_values_naming_other_partitions(self):
         # An MBR disk: C: the installation (primary), D: a logical partition
         # holding the server; E: is no volume of this input.
-        image = self.path("disk.img")
-        with open(image, "wb") as f:
-            f.truncate(80 * F.MiB)
-        files = F.win98_files(SYSTEMDAT, self.dir, {"Loader": "D:\\TOOLS\\LOADER.EXE", "Gone": "E:\\X.EXE"})
-        F.fat_volume(image, 36, fat=16, offset=1 * F.MiB, files=files)
-        F.fat_volume(image, 36, fat=16, offset=40 * F.MiB + 63 * 512, files={"TOOLS\\LOADER.EXE": F.server()})
-        F.mbr(image, [(2048, 36 * 2048, 0x06, False), (40 * 2048 + 63, 36 * 2048, 0x06, True)])
+        image = self.two_partition_disk()
         code, reports, _ = self.scan_json(image)
         self.assertEqual(code, 1)
         r = reports[0]
@@ -293,6 +306,33 @@ class Removal(RescueCase):
         def listing():
             return [os.path.relpath(os.path.join(d, n), root).lower() for d, _, ns in os.walk(root) for n in ns]
         self.check_removed(root, lambda p: os.path.join(root, *p.split("/")), listing)
+
+    def test_remove_on_a_loop_mount(self):
+        image = self.infected_98()
+        mnt = self.path("loop")
+        os.mkdir(mnt)
+        if os.geteuid() != 0 or subprocess.run(["mount", "-o", "loop", image, mnt],
+                                               capture_output=True).returncode != 0:
+            self.skipTest("this test bed cannot loop-mount (the directory-tree case stands in)")
+        self.addCleanup(subprocess.run, ["umount", mnt], capture_output=True)
+
+        def listing():
+            return [os.path.relpath(os.path.join(d, n), mnt).lower() for d, _, ns in os.walk(mnt) for n in ns]
+        self.check_removed(mnt, lambda p: os.path.join(mnt, *p.split("/")), listing)
+
+    def test_remove_across_partitions(self):
+        # The server lies on the logical partition D:; quarantine is C:'s.
+        image = self.two_partition_disk()
+        code, out, _ = self.rescue("remove", image)
+        self.assertEqual(code, 1, out)
+        out = subprocess.run(["fls", "-r", "-p", "-o", "2048", image], capture_output=True, text=True).stdout
+        self.assertIn("Infected Files/LOADER.EXE.KSX", out)
+        out = subprocess.run(["fls", "-r", "-p", "-o", str(40 * 2048 + 63), image], capture_output=True,
+                             text=True).stdout
+        self.assertNotIn("\tTOOLS/LOADER.EXE", [line for line in out.splitlines() if "*" not in line])
+        code, reports, _ = self.scan_json(image)
+        self.assertEqual(code, 0)
+        self.assertEqual([v["name"] for v in reports[0]["installations"][0]["run_services"]], ["Gone", "SystemTray"])
 
     def test_other_formats_are_refused_and_left_alone(self):
         copy = self.path("copy.qcow2")
