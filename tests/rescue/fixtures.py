@@ -177,3 +177,27 @@ def make_directory_loop(image, parent, child):
         entry, _ = find(cluster_at, spc * bps // 32, child)
         f.seek(entry + 26)
         f.write(struct.pack("<H", parent_cluster))
+
+
+def ntfs_volume(image, size_mib, files):
+    """An NTFS volume made with mkntfs and filled through an ntfs-3g mount;
+    False when this machine cannot mount it (no FUSE)."""
+    with open(image, "wb") as f:
+        f.truncate(size_mib * MiB)
+    run("mkntfs", "-q", "-F", "-Q", image)
+    mnt = image + ".mnt"
+    os.mkdir(mnt)
+    try:
+        if subprocess.run(["ntfs-3g", image, mnt], capture_output=True, timeout=60).returncode != 0:
+            return False
+        try:
+            for path, data in files.items():
+                p = os.path.join(mnt, *path.split("\\"))
+                os.makedirs(os.path.dirname(p), exist_ok=True)
+                with open(p, "wb") as f:
+                    f.write(data)
+        finally:
+            subprocess.run(["umount", mnt], check=True, timeout=60)
+        return True
+    finally:
+        os.rmdir(mnt)

@@ -12,6 +12,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import fixtures as F  # noqa: E402
+import regf  # noqa: E402
 
 BUILD = os.environ.get("KX_RESCUE_BUILD", os.path.join(F.ROOT, "build", "rescue"))
 RESCUE = os.path.join(BUILD, "kestrix-rescue")
@@ -182,6 +183,30 @@ class Scan(RescueCase):
                 self.assertEqual((r["input"], r["format"], r["verdict"]), (path, fmt, "infected"))
                 self.assertEqual([c["path"] for c in r["installations"][0]["carriers"]],
                                  ["C:\\WINDOWS\\SYSTEM\\ .exe"])
+
+    def test_nt_installation_on_ntfs_is_reported_only(self):
+        hive = self.path("SOFTWARE")
+        regf.write_hive(hive, {"keys": {"Microsoft": {"keys": {"Windows": {"keys": {"CurrentVersion": {"keys": {
+            "RunServices": {"values": {"": "C:\\WINNT\\System32\\SRV.EXE", "Other": "other.exe"}}}}}}}}}})
+        with open(hive, "rb") as f:
+            files = {"WINNT\\System32\\config\\SOFTWARE": f.read(), "WINNT\\System32\\SRV.EXE": F.server(),
+                     "WINNT\\System32\\other.exe": b"MZ" + b"\0" * 30000}
+        image = self.path("nt.img")
+        if not F.ntfs_volume(image, 16, files):
+            self.skipTest("no NTFS volume can be made here: ntfs-3g cannot mount (no FUSE)")
+        code, reports, _ = self.scan_json(image)
+        self.assertEqual(code, 1)
+        r = reports[0]
+        self.assertEqual(r["volumes"][0]["file_system"], "NTFS")
+        inst = r["installations"][0]
+        self.assertEqual((inst["folder"], inst["family"]), ("C:\\WINNT", "Windows NT"))
+        self.assertEqual([(v["name"], v["signature"]) for v in inst["run_services"]], [("", True), ("Other", False)])
+        self.assertEqual([c["path"] for c in inst["carriers"]], ["C:\\WINNT\\System32\\SRV.EXE"])
+        before = sha1(image)
+        code, out, _ = self.rescue("remove", image)
+        self.assertEqual(code, 2)
+        self.assertIn("NT-family installations are reported only", out)
+        self.assertEqual(sha1(image), before)
 
     def test_usage(self):
         for args, status in (((), 64), (("scan",), 64), (("scan", "--bogus", "x"), 64),
