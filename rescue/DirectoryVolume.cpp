@@ -77,14 +77,16 @@ bool CDirectoryVolume::Find(const std::string& path, VolumeEntry& entry)
     entry.path = path;
     entry.size = uint64_t(st.st_size);
     entry.directory = S_ISDIR(st.st_mode);
-    entry.id = uint64_t(st.st_ino);
+    entry.id = entry.place = uint64_t(st.st_ino);
     return true;
 }
 
-uint64_t CDirectoryVolume::RootId()
+VolumeEntry CDirectoryVolume::Root()
 {
+    VolumeEntry root = CVolume::Root();
     struct stat st {};
-    return stat(m_root.c_str(), &st) == 0 ? uint64_t(st.st_ino) : 0;
+    if (stat(m_root.c_str(), &st) == 0) root.id = root.place = uint64_t(st.st_ino);
+    return root;
 }
 
 bool CDirectoryVolume::List(const std::string& directory, std::vector<VolumeEntry>& entries)
@@ -105,7 +107,7 @@ bool CDirectoryVolume::List(const std::string& directory, std::vector<VolumeEntr
         v.path = JoinPath(directory, name);
         v.size = uint64_t(st.st_size);
         v.directory = S_ISDIR(st.st_mode);
-        v.id = uint64_t(st.st_ino);
+        v.id = v.place = uint64_t(st.st_ino);
         entries.push_back(v);
     }
     return true;

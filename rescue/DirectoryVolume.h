@@ -22,7 +22,7 @@ public:
     bool WriteNew(const std::string& path, const std::vector<unsigned char>& bytes) override;
 
 protected:
-    uint64_t RootId() override;
+    VolumeEntry Root() override;
 
 private:
     // The host path of a volume path as the disk spells it; for a new name,

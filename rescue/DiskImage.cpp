@@ -49,11 +49,13 @@ bool CDiskImage::OpenHere(std::string& error)
     return true;
 }
 
-bool CDiskImage::Reopen(std::string& error)
+void CDiskImage::DropCache()
 {
-    if (m_info) tsk_img_close(m_info);
-    m_info = nullptr;
-    return OpenHere(error);
+    // One thread reads an image at a time, so the cache's lock is not needed.
+    for (int i = 0; i < TSK_IMG_INFO_CACHE_NUM; ++i) {
+        m_info->cache_len[i] = 0;
+        m_info->cache_age[i] = 0;
+    }
 }
 
 CDiskImage::~CDiskImage()

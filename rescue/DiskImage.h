@@ -21,9 +21,9 @@ public:
     uint64_t Size() const { return uint64_t(m_info->size); }
     // A single raw file or a block device: the only inputs a removal writes to.
     bool WritableInPlace() const { return m_inPlace; }
-    // Opens the image again, so that what another program wrote is seen
-    // (the library keeps a read cache).
-    bool Reopen(std::string& error);
+    // Forgets what the library's read cache holds, so that what another
+    // program (mtools) wrote is read. Volumes opened on the image stay valid.
+    void DropCache();
 
 private:
     CDiskImage() = default;

@@ -37,6 +37,13 @@ COfflineMachine::COfflineMachine(CDisk& disk, const Installation* installation, 
         m_editor.reset(new CSystemDatEditor(*disk.Volumes()[installation->volume].volume, installation->registryFile));
 }
 
+size_t COfflineMachine::VolumeIndex(const CVolume* volume) const
+{
+    for (size_t i = 0; i < m_disk.Volumes().size(); ++i)
+        if (m_disk.Volumes()[i].volume.get() == volume) return i;
+    return 0;
+}
+
 char COfflineMachine::LetterOf(size_t volume) const { return volume < m_letters.size() ? m_letters[volume] : 0; }
 
 const std::string& COfflineMachine::Backup() const
@@ -105,12 +112,12 @@ bool COfflineMachine::LoadRegistry()
     return true;
 }
 
-void COfflineMachine::Add(const std::string& path, uint64_t size, ListedBy how)
+void COfflineMachine::Add(const std::string& path, size_t volume, const VolumeEntry& entry, ListedBy how)
 {
     const std::string key = LowerCase(path);
     if (m_listedIndex.count(key)) return;
     m_listedIndex[key] = m_listed.size();
-    m_listed.push_back({path, size, how});
+    m_listed.push_back({path, how, volume, entry});
 }
 
 void COfflineMachine::AddFolder(size_t volume, const std::string& folder, ListedBy how)
@@ -121,7 +128,7 @@ void COfflineMachine::AddFolder(size_t volume, const std::string& folder, Listed
         return;
     }
     for (const VolumeEntry& e : entries)
-        if (!e.directory) Add(WindowsPath(volume, e.path), e.size, how);
+        if (!e.directory) Add(WindowsPath(volume, e.path), volume, e, how);
 }
 
 void COfflineMachine::Prepare(std::vector<std::string>& errors)
@@ -136,7 +143,7 @@ void COfflineMachine::Prepare(std::vector<std::string>& errors)
             CVolume* volume = nullptr;
             VolumeEntry entry;
             if (!path.empty() && Lookup(path, volume, entry) && !entry.directory)
-                Add(path, entry.size, ListedBy::RunServicesValue);
+                Add(path, VolumeIndex(volume), entry, ListedBy::RunServicesValue);
         }
         AddFolder(m_installation->volume, m_installation->systemFolder, ListedBy::SystemFolder);
         AddFolder(m_installation->volume, m_installation->folder, ListedBy::WindowsFolder);
@@ -147,16 +154,32 @@ void COfflineMachine::Prepare(std::vector<std::string>& errors)
                 [&](const VolumeEntry& e) {
                     // Quarantined copies are known and cannot start: not findings again.
                     if (LowerCase(e.path).compare(0, kQuarantineFolder.size() + 1, LowerCase(kQuarantineFolder) + "\\") != 0)
-                        Add(WindowsPath(i, e.path), e.size, ListedBy::AllFiles);
+                        Add(WindowsPath(i, e.path), i, e, ListedBy::AllFiles);
                 },
                 [&](const std::string& problem) { m_walkProblems.push_back(WindowsPath(i, "") + ": " + problem); });
     errors.insert(errors.end(), m_walkProblems.begin(), m_walkProblems.end());
 }
 
+uint64_t COfflineMachine::SizeOf(const std::string& path)
+{
+    CVolume* volume = nullptr;
+    VolumeEntry entry;
+    return Lookup(path, volume, entry) ? entry.size : 0;
+}
+
 const ListedFile* COfflineMachine::ListedAs(const std::string& path) const
 {
+    // The passes read the files in the order they were listed: the next one
+    // is nearly always the one asked for.
+    for (size_t at : {m_cursor, m_cursor + 1})
+        if (at < m_listed.size() && m_listed[at].path == path) {
+            m_cursor = at;
+            return &m_listed[at];
+        }
     auto it = m_listedIndex.find(LowerCase(path));
-    return it == m_listedIndex.end() ? nullptr : &m_listed[it->second];
+    if (it == m_listedIndex.end()) return nullptr;
+    m_cursor = it->second;
+    return &m_listed[it->second];
 }
 
 bool COfflineMachine::ReadRunServices(std::vector<RunServicesValue>& values)
@@ -180,6 +203,7 @@ ValueLookup COfflineMachine::LookUpRunServicesValue(const std::string& name, std
 bool COfflineMachine::DeleteRunServicesValue(const std::string& name)
 {
     if (!m_editor || !m_registryRead) return false;
+    Changed();
     if (!m_editor->DeleteValue(name, m_editError)) return false;
     return LoadRegistry();
 }
@@ -199,6 +223,11 @@ std::string COfflineMachine::SystemDirectory()
 bool COfflineMachine::ReadAt(const std::string& path, long offset, unsigned char* buffer, size_t length, size_t& got)
 {
     got = 0;
+    if (m_entriesCurrent && offset >= 0)
+        if (const ListedFile* listed = ListedAs(path)) {
+            if (listed->entry.sized && uint64_t(offset) >= listed->entry.size) return true;   // nothing there
+            return m_disk.Volumes()[listed->volume].volume->Read(listed->entry, uint64_t(offset), buffer, length, got);
+        }
     CVolume* volume = nullptr;
     VolumeEntry entry;
     if (offset < 0 || !Lookup(path, volume, entry) || entry.directory) return false;
@@ -231,6 +260,7 @@ bool COfflineMachine::MakeDirectory(const std::string& path)
 {
     CVolume* volume = nullptr;
     std::string inside;
+    Changed();
     return Resolve(path, volume, inside) && volume->MakeDirectory(inside);
 }
 
@@ -242,6 +272,7 @@ MoveResult COfflineMachine::Move(const std::string& from, const std::string& to)
     VolumeEntry entry;
     if (!Resolve(from, source, a) || !source->Find(a, entry)) return MoveResult::NotFound;
     if (!Resolve(to, target, b)) return MoveResult::Failed;
+    Changed();
     if (source == target) return source->Rename(a, b) ? MoveResult::Moved : MoveResult::Failed;
     // Across volumes the file is copied, checked, and only then deleted.
     std::vector<unsigned char> bytes, check;
@@ -255,5 +286,6 @@ bool COfflineMachine::Delete(const std::string& path)
 {
     CVolume* volume = nullptr;
     std::string inside;
+    Changed();
     return Resolve(path, volume, inside) && volume->Remove(inside);
 }

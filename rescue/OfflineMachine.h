@@ -12,7 +12,7 @@
 #include "Machine.h"
 #include "SystemDatEdit.h"
 
-#include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,8 +23,9 @@ const char* ListedByName(ListedBy how);
 
 struct ListedFile {
     std::string path;   // the Windows path, e.g. C:\WINDOWS\SYSTEM\X.EXE
-    uint64_t size = 0;
     ListedBy how = ListedBy::AllFiles;
+    size_t volume = 0;
+    VolumeEntry entry;   // as listed: read without looking the path up again
 };
 
 class COfflineMachine : public CMachine {
@@ -45,6 +46,7 @@ public:
     // Why the last registry edit failed.
     const std::string& EditError() const { return m_editError; }
     const ListedFile* ListedAs(const std::string& path) const;
+    uint64_t SizeOf(const std::string& path);
 
     bool ReadRunServices(std::vector<RunServicesValue>& values) override;
     ValueLookup LookUpRunServicesValue(const std::string& name, std::string& data) override;
@@ -67,7 +69,10 @@ private:
     bool Resolve(const std::string& path, CVolume*& volume, std::string& inside);
     bool Lookup(const std::string& path, CVolume*& volume, VolumeEntry& entry);
     std::string WindowsPath(size_t volume, const std::string& inside) const;
-    void Add(const std::string& path, uint64_t size, ListedBy how);
+    size_t VolumeIndex(const CVolume* volume) const;
+    void Add(const std::string& path, size_t volume, const VolumeEntry& entry, ListedBy how);
+    // After a removal wrote to a volume, listed entries may be stale.
+    void Changed() { m_entriesCurrent = false; }
     void AddFolder(size_t volume, const std::string& folder, ListedBy how);
     bool LoadRegistry();
 
@@ -81,7 +86,9 @@ private:
     std::string m_registryError;
     std::string m_editError;
     std::vector<ListedFile> m_listed;
-    std::map<std::string, size_t> m_listedIndex;   // lower-case path -> m_listed
+    std::unordered_map<std::string, size_t> m_listedIndex;   // lower-case path -> m_listed
     std::vector<std::string> m_notChecked;
     std::vector<std::string> m_walkProblems;
+    bool m_entriesCurrent = true;
+    mutable size_t m_cursor = 0;   // the listed file read last
 };

@@ -46,7 +46,7 @@ void RunInstallation(CDisk& disk, const Installation* installation, const Rescue
     r.registryRead = machine.RegistryError().empty() && installation;
     for (const DetectedImage& image : r.detection.images) {
         const ListedFile* listed = machine.ListedAs(image.path);
-        r.carriers.push_back({image.path, listed ? listed->size : 0, listed ? ListedByName(listed->how) : ""});
+        r.carriers.push_back({image.path, machine.SizeOf(image.path), listed ? ListedByName(listed->how) : ""});
     }
 
     if (options.remove && r.detection.found) {

@@ -56,7 +56,8 @@ bool CTskVolume::Refresh()
     if (m_fs) tsk_fs_close(m_fs);
     m_fs = nullptr;
     std::string error;
-    return m_image.Reopen(error) && OpenHere(error);
+    m_image.DropCache();
+    return OpenHere(error);   // the file system's own caches (its FAT) go with it
 }
 
 VolumeEntry CTskVolume::EntryOf(TSK_FS_FILE* file, const std::string& path) const
@@ -67,18 +68,21 @@ VolumeEntry CTskVolume::EntryOf(TSK_FS_FILE* file, const std::string& path) cons
         e.size = uint64_t(file->meta->size);
         e.directory = TSK_FS_IS_DIR_META(file->meta->type);
         e.id = file->meta->addr;
+        e.place = e.id;
         // A FAT directory's entries name it by its first cluster, not by
         // the entry's own number: that is what a loop repeats.
         if (e.directory && TSK_FS_TYPE_ISFAT(m_fs->ftype) && file->meta->content_ptr)
-            e.id = static_cast<const TSK_DADDR_T*>(file->meta->content_ptr)[0] | (uint64_t(1) << 63);
+            e.place = static_cast<const TSK_DADDR_T*>(file->meta->content_ptr)[0];
     }
     return e;
 }
 
-uint64_t CTskVolume::RootId()
+VolumeEntry CTskVolume::Root()
 {
     FilePtr root(tsk_fs_file_open_meta(m_fs, nullptr, m_fs->root_inum));
-    return root ? EntryOf(root.get(), "").id : 0;
+    VolumeEntry e = root ? EntryOf(root.get(), "") : CVolume::Root();
+    e.path.clear();
+    return e;
 }
 
 bool CTskVolume::Find(const std::string& path, VolumeEntry& entry)
@@ -94,26 +98,49 @@ bool CTskVolume::Find(const std::string& path, VolumeEntry& entry)
 
 bool CTskVolume::List(const std::string& directory, std::vector<VolumeEntry>& entries)
 {
-    entries.clear();
     DirPtr dir(directory.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
                                  : tsk_fs_dir_open(m_fs, TskPath(directory).c_str()));
-    if (!dir) {
+    return ListOpen(dir.get(), directory, entries);
+}
+
+bool CTskVolume::List(const VolumeEntry& directory, std::vector<VolumeEntry>& entries)
+{
+    // By its number: a walk never looks a path up from the root again.
+    DirPtr dir(directory.path.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
+                                      : tsk_fs_dir_open_meta(m_fs, directory.id));
+    return ListOpen(dir.get(), directory.path, entries);
+}
+
+bool CTskVolume::ListOpen(TSK_FS_DIR* opened, const std::string& directory, std::vector<VolumeEntry>& entries)
+{
+    entries.clear();
+    if (!opened) {
         tsk_error_reset();
         return false;
     }
-    const size_t count = tsk_fs_dir_getsize(dir.get());
+    TSK_FS_DIR* dir = opened;
+    const size_t count = tsk_fs_dir_getsize(dir);
     for (size_t i = 0; i < count; ++i) {
-        FilePtr file(tsk_fs_dir_get(dir.get(), i));
-        if (!file || !file->name || !file->meta) continue;
-        const TSK_FS_NAME* name = file->name;
-        if (!(name->flags & TSK_FS_NAME_FLAG_ALLOC) || TSK_FS_ISDOT(name->name)) continue;
+        // Names first: a file's own record is loaded only when it is read,
+        // so a walk costs one load per file, as The Sleuth Kit's own does.
+        const TSK_FS_NAME* name = tsk_fs_dir_get_name(dir, i);
+        if (!name || !name->name || !(name->flags & TSK_FS_NAME_FLAG_ALLOC) || TSK_FS_ISDOT(name->name)) continue;
         // The Sleuth Kit's own views ($MBR, $FAT1, $OrphanFiles) are no files of the volume.
-        if (file->meta->type == TSK_FS_META_TYPE_VIRT || file->meta->type == TSK_FS_META_TYPE_VIRT_DIR) continue;
+        if (name->type == TSK_FS_NAME_TYPE_VIRT || name->type == TSK_FS_NAME_TYPE_VIRT_DIR) continue;
         // A FAT volume's label is listed as an entry of the root: no file.
         const std::string text = name->name;
         const std::string label = " (Volume Label Entry)";
         if (text.size() > label.size() && text.compare(text.size() - label.size(), label.size(), label) == 0) continue;
-        entries.push_back(EntryOf(file.get(), JoinPath(directory, text)));
+        if (name->type == TSK_FS_NAME_TYPE_DIR) {
+            FilePtr file(tsk_fs_dir_get(dir, i));
+            if (file && file->meta) entries.push_back(EntryOf(file.get(), JoinPath(directory, text)));
+            continue;
+        }
+        VolumeEntry e;
+        e.path = JoinPath(directory, text);
+        e.id = name->meta_addr;
+        e.sized = false;
+        entries.push_back(e);
     }
     tsk_error_reset();
     return true;
@@ -147,23 +174,30 @@ bool CTskVolume::Writable() const
 
 bool CTskVolume::MakeDirectory(const std::string& path)
 {
-    return Writable() && RunMtools({"mmd", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(path)}) &&
-           Refresh();
+    if (!Writable()) return false;
+    const bool ran = RunMtools({"mmd", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(path)});
+    VolumeEntry made;
+    return Refresh() && ran && Find(path, made) && made.directory;
 }
 
 bool CTskVolume::Rename(const std::string& from, const std::string& to)
 {
     VolumeEntry existing;
     if (!Writable() || Find(to, existing)) return false;
-    return RunMtools({"mmove", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(from),
-                      MtoolsPath(to)}) &&
-           Refresh();
+    // mtools' exit status is not the whole story (a clash it skipped is no
+    // error to it): the volume as read afterwards is.
+    const bool ran = RunMtools({"mmove", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(from),
+                                MtoolsPath(to)});
+    VolumeEntry moved, left;
+    return Refresh() && ran && Find(to, moved) && !Find(from, left);
 }
 
 bool CTskVolume::Remove(const std::string& path)
 {
-    return Writable() && RunMtools({"mdel", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(path)}) &&
-           Refresh();
+    if (!Writable()) return false;
+    const bool ran = RunMtools({"mdel", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(path)});
+    VolumeEntry left;
+    return Refresh() && ran && !Find(path, left);
 }
 
 bool CTskVolume::WriteNew(const std::string& path, const std::vector<unsigned char>& bytes)
@@ -172,7 +206,8 @@ bool CTskVolume::WriteNew(const std::string& path, const std::vector<unsigned ch
     if (!Writable() || Find(path, existing)) return false;
     TempFile temp;
     if (!temp.Write(bytes)) return false;
-    return RunMtools({"mcopy", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), temp.Path(),
-                      MtoolsPath(path)}) &&
-           Refresh();
+    const bool ran = RunMtools({"mcopy", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), temp.Path(),
+                                MtoolsPath(path)});
+    VolumeEntry written;   // its bytes are read back by whoever wrote them
+    return Refresh() && ran && Find(path, written) && written.size == bytes.size();
 }

@@ -16,6 +16,7 @@ public:
     uint64_t Offset() const override { return m_offset; }
     bool Find(const std::string& path, VolumeEntry& entry) override;
     bool List(const std::string& directory, std::vector<VolumeEntry>& entries) override;
+    bool List(const VolumeEntry& directory, std::vector<VolumeEntry>& entries) override;
     bool Read(const VolumeEntry& file, uint64_t offset, unsigned char* buffer, size_t length, size_t& got) override;
     uint64_t BytesRead() const override { return m_bytesRead; }
     // How many bytes of the input the file system says it spans.
@@ -28,7 +29,7 @@ public:
     bool WriteNew(const std::string& path, const std::vector<unsigned char>& bytes) override;
 
 protected:
-    uint64_t RootId() override;
+    VolumeEntry Root() override;
 
 private:
     CTskVolume(CDiskImage& image, uint64_t offset) : m_image(image), m_offset(offset) {}
@@ -36,6 +37,7 @@ private:
     // After mtools wrote to the image: read it afresh.
     bool Refresh();
     VolumeEntry EntryOf(TSK_FS_FILE* file, const std::string& path) const;
+    bool ListOpen(TSK_FS_DIR* dir, const std::string& directory, std::vector<VolumeEntry>& entries);
 
     CDiskImage& m_image;
     uint64_t m_offset;

@@ -10,17 +10,25 @@ std::string JoinPath(const std::string& directory, const std::string& name)
 bool CVolume::Walk(const std::function<void(const VolumeEntry&)>& file,
                    const std::function<void(const std::string&)>& problem)
 {
-    std::vector<uint64_t> trail{RootId()};
-    return WalkFrom("", trail, file, problem);
+    VolumeEntry root = Root();
+    std::vector<uint64_t> trail{root.place};
+    return WalkFrom(root, trail, file, problem);
 }
 
-bool CVolume::WalkFrom(const std::string& directory, std::vector<uint64_t>& trail,
+VolumeEntry CVolume::Root()
+{
+    VolumeEntry root;
+    root.directory = true;
+    return root;
+}
+
+bool CVolume::WalkFrom(const VolumeEntry& directory, std::vector<uint64_t>& trail,
                        const std::function<void(const VolumeEntry&)>& file,
                        const std::function<void(const std::string&)>& problem)
 {
     std::vector<VolumeEntry> entries;
     if (!List(directory, entries)) {
-        problem("the directory \\" + directory + " cannot be read");
+        problem("the directory \\" + directory.path + " cannot be read");
         return false;
     }
     bool whole = true;
@@ -30,13 +38,13 @@ bool CVolume::WalkFrom(const std::string& directory, std::vector<uint64_t>& trai
             continue;
         }
         // A directory that is its own ancestor would walk for ever.
-        if (std::find(trail.begin(), trail.end(), e.id) != trail.end()) {
+        if (std::find(trail.begin(), trail.end(), e.place) != trail.end()) {
             problem("directory loop at \\" + e.path);
             whole = false;
             continue;
         }
-        trail.push_back(e.id);
-        whole = WalkFrom(e.path, trail, file, problem) && whole;
+        trail.push_back(e.place);
+        whole = WalkFrom(e, trail, file, problem) && whole;
         trail.pop_back();
     }
     return whole;

@@ -14,6 +14,8 @@ struct VolumeEntry {
     uint64_t size = 0;
     bool directory = false;
     uint64_t id = 0;    // the file system's own number for it (fast reopen)
+    bool sized = true;  // false when a listing left the size to the first read
+    uint64_t place = 0; // where a directory's entries lie: what a loop repeats
 };
 
 class CVolume {
@@ -30,6 +32,11 @@ public:
     // Reads up to length bytes at offset; false when the file cannot be read.
     virtual bool Read(const VolumeEntry& file, uint64_t offset, unsigned char* buffer, size_t length,
                       size_t& got) = 0;
+    // The entries of a directory this volume listed; by default, by its path.
+    virtual bool List(const VolumeEntry& directory, std::vector<VolumeEntry>& entries)
+    {
+        return List(directory.path, entries);
+    }
     // Bytes read so far (for progress and benchmarks).
     virtual uint64_t BytesRead() const = 0;
 
@@ -52,10 +59,11 @@ public:
     bool ReadAll(const std::string& path, std::vector<unsigned char>& bytes, uint64_t limit);
 
 protected:
-    // The id the root directory's entries would name it by (0 when none can).
-    virtual uint64_t RootId() { return 0; }
+    // The root directory as an entry, its place as its sub directories'
+    // entries would give it.
+    virtual VolumeEntry Root();
     // Ids already entered on the current walk, to see a directory loop.
-    virtual bool WalkFrom(const std::string& directory, std::vector<uint64_t>& trail,
+    virtual bool WalkFrom(const VolumeEntry& directory, std::vector<uint64_t>& trail,
                           const std::function<void(const VolumeEntry&)>& file,
                           const std::function<void(const std::string&)>& problem);
 };

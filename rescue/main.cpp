@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
 #include <mutex>
 #include <string>
@@ -51,6 +52,11 @@ int Usage(const std::string& why)
 
 int main(int argc, char** argv)
 {
+    // No time is reported, but The Sleuth Kit converts every FAT entry's
+    // times; without a fixed zone the C library looks at /etc/localtime for
+    // each one.
+    setenv("TZ", "UTC0", 1);
+    tzset();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kHelp;
@@ -97,22 +103,31 @@ int main(int argc, char** argv)
     std::mutex lock;
     std::condition_variable finished;
     std::atomic<size_t> next{0};
+    auto runNext = [&] {
+        const size_t i = next++;
+        if (i >= inputs.size()) return false;
+        InputReport r = RunInput(inputs[i], options);
+        std::lock_guard<std::mutex> guard(lock);
+        reports[i] = std::move(r);
+        done[i] = true;
+        finished.notify_all();
+        return true;
+    };
     auto worker = [&] {
-        for (size_t i; (i = next++) < inputs.size();) {
-            InputReport r = RunInput(inputs[i], options);
-            std::lock_guard<std::mutex> guard(lock);
-            reports[i] = std::move(r);
-            done[i] = true;
-            finished.notify_all();
+        while (runNext()) {
         }
     };
+    // One job runs on the main thread: a thread's own heap grows in small
+    // steps, which costs a large scan a system call every few pages.
     std::vector<std::thread> threads;
-    for (unsigned t = 0; t < std::min<size_t>(jobs, inputs.size()); ++t) threads.emplace_back(worker);
+    if (jobs > 1)
+        for (unsigned t = 0; t < std::min<size_t>(jobs, inputs.size()); ++t) threads.emplace_back(worker);
 
     const bool progress = isatty(STDERR_FILENO);
     int status = 0;
     uint64_t bytes = 0;
     for (size_t i = 0; i < inputs.size(); ++i) {
+        if (threads.empty()) runNext();   // input i, here
         std::unique_lock<std::mutex> guard(lock);
         finished.wait(guard, [&] { return done[i]; });
         const InputReport& r = reports[i];
