@@ -92,6 +92,9 @@ bool CTskVolume::Find(const std::string& path, VolumeEntry& entry)
         tsk_error_reset();
         return false;
     }
+    // A path lookup may end on a deleted entry of that name: no file.
+    if ((file->name && (file->name->flags & TSK_FS_NAME_FLAG_UNALLOC)) || (file->meta->flags & TSK_FS_META_FLAG_UNALLOC))
+        return false;
     entry = EntryOf(file.get(), path);
     return true;
 }
