@@ -5,11 +5,22 @@
 #include "RegistryNt.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
 const uint64_t kLargestRegistry = 256ull * 1024 * 1024;
 const std::string kQuarantineFolder = "Infected Files";
+
+// Whether path lies in folder (a top-level one), without regard to ASCII case.
+bool StartsWithFolder(const std::string& path, const std::string& folder)
+{
+    if (path.size() <= folder.size() || path[folder.size()] != '\\') return false;
+    for (size_t i = 0; i < folder.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(path[i])) != std::tolower(static_cast<unsigned char>(folder[i])))
+            return false;
+    return true;
+}
 
 }   // namespace
 
@@ -112,12 +123,19 @@ bool COfflineMachine::LoadRegistry()
     return true;
 }
 
-void COfflineMachine::Add(const std::string& path, size_t volume, const VolumeEntry& entry, ListedBy how)
+void COfflineMachine::Add(size_t volume, VolumeEntry entry, ListedBy how)
 {
-    const std::string key = LowerCase(path);
-    if (m_listedIndex.count(key)) return;
-    m_listedIndex[key] = m_listed.size();
-    m_listed.push_back({path, how, volume, entry});
+    // A walk lists each file of a volume once: only the few files listed
+    // before it need an index, to keep the walk from listing them twice.
+    if (how != ListedBy::AllFiles || m_indexedLengths.count(entry.path.size() + 3)) {
+        const std::string key = LowerCase(WindowsPath(volume, entry.path));
+        if (m_listedIndex.count(key)) return;
+        if (how != ListedBy::AllFiles) {
+            m_listedIndex[key] = m_listed.size();
+            m_indexedLengths.insert(key.size());
+        }
+    }
+    m_listed.push_back({how, volume, std::move(entry)});
 }
 
 void COfflineMachine::AddFolder(size_t volume, const std::string& folder, ListedBy how)
@@ -128,7 +146,7 @@ void COfflineMachine::AddFolder(size_t volume, const std::string& folder, Listed
         return;
     }
     for (const VolumeEntry& e : entries)
-        if (!e.directory) Add(WindowsPath(volume, e.path), volume, e, how);
+        if (!e.directory) Add(volume, e, how);
 }
 
 void COfflineMachine::Prepare(std::vector<std::string>& errors)
@@ -143,7 +161,7 @@ void COfflineMachine::Prepare(std::vector<std::string>& errors)
             CVolume* volume = nullptr;
             VolumeEntry entry;
             if (!path.empty() && Lookup(path, volume, entry) && !entry.directory)
-                Add(path, VolumeIndex(volume), entry, ListedBy::RunServicesValue);
+                Add(VolumeIndex(volume), entry, ListedBy::RunServicesValue);
         }
         AddFolder(m_installation->volume, m_installation->systemFolder, ListedBy::SystemFolder);
         AddFolder(m_installation->volume, m_installation->folder, ListedBy::WindowsFolder);
@@ -153,8 +171,7 @@ void COfflineMachine::Prepare(std::vector<std::string>& errors)
             m_disk.Volumes()[i].volume->Walk(
                 [&](const VolumeEntry& e) {
                     // Quarantined copies are known and cannot start: not findings again.
-                    if (LowerCase(e.path).compare(0, kQuarantineFolder.size() + 1, LowerCase(kQuarantineFolder) + "\\") != 0)
-                        Add(WindowsPath(i, e.path), i, e, ListedBy::AllFiles);
+                    if (!StartsWithFolder(e.path, kQuarantineFolder)) Add(i, e, ListedBy::AllFiles);
                 },
                 [&](const std::string& problem) { m_walkProblems.push_back(WindowsPath(i, "") + ": " + problem); });
     errors.insert(errors.end(), m_walkProblems.begin(), m_walkProblems.end());
@@ -167,19 +184,39 @@ uint64_t COfflineMachine::SizeOf(const std::string& path)
     return Lookup(path, volume, entry) ? entry.size : 0;
 }
 
+bool COfflineMachine::Names(const ListedFile& file, const std::string& path) const
+{
+    const std::string& inside = file.entry.path;
+    if (path.size() != inside.size() + 3 || path[0] != LetterOf(file.volume) || path[1] != ':' || path[2] != '\\')
+        return false;
+    // Paths of one folder share their start: compared from the end, they differ at once.
+    for (size_t i = inside.size(); i-- > 0;)
+        if (inside[i] != path[i + 3]) return false;
+    return true;
+}
+
 const ListedFile* COfflineMachine::ListedAs(const std::string& path) const
 {
     // The passes read the files in the order they were listed: the next one
     // is nearly always the one asked for.
     for (size_t at : {m_cursor, m_cursor + 1})
-        if (at < m_listed.size() && m_listed[at].path == path) {
+        if (at < m_listed.size() && Names(m_listed[at], path)) {
             m_cursor = at;
             return &m_listed[at];
         }
-    auto it = m_listedIndex.find(LowerCase(path));
-    if (it == m_listedIndex.end()) return nullptr;
-    m_cursor = it->second;
-    return &m_listed[it->second];
+    const std::string key = LowerCase(path);
+    auto it = m_listedIndex.find(key);
+    if (it != m_listedIndex.end()) {
+        m_cursor = it->second;
+        return &m_listed[it->second];
+    }
+    for (size_t at = 0; at < m_listed.size(); ++at)
+        if (m_listed[at].entry.path.size() + 3 == path.size() &&
+            LowerCase(WindowsPath(m_listed[at].volume, m_listed[at].entry.path)) == key) {
+            m_cursor = at;
+            return &m_listed[at];
+        }
+    return nullptr;
 }
 
 bool COfflineMachine::ReadRunServices(std::vector<RunServicesValue>& values)
@@ -211,7 +248,8 @@ bool COfflineMachine::DeleteRunServicesValue(const std::string& name)
 bool COfflineMachine::ListRunningImages(std::vector<std::string>& images)
 {
     images.clear();
-    for (const ListedFile& f : m_listed) images.push_back(f.path);
+    images.reserve(m_listed.size());
+    for (const ListedFile& f : m_listed) images.push_back(WindowsPath(f.volume, f.entry.path));
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "SystemDatEdit.h"
 
 #include <unordered_map>
+#include <unordered_set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,8 +22,9 @@
 enum class ListedBy { RunServicesValue, SystemFolder, WindowsFolder, AllFiles };
 const char* ListedByName(ListedBy how);
 
+// A file to check: its volume and entry; its Windows path is the volume's
+// letter, ":\" and the entry's path (kept once: a walk lists many).
 struct ListedFile {
-    std::string path;   // the Windows path, e.g. C:\WINDOWS\SYSTEM\X.EXE
     ListedBy how = ListedBy::AllFiles;
     size_t volume = 0;
     VolumeEntry entry;   // as listed: read without looking the path up again
@@ -70,7 +72,9 @@ private:
     bool Lookup(const std::string& path, CVolume*& volume, VolumeEntry& entry);
     std::string WindowsPath(size_t volume, const std::string& inside) const;
     size_t VolumeIndex(const CVolume* volume) const;
-    void Add(const std::string& path, size_t volume, const VolumeEntry& entry, ListedBy how);
+    void Add(size_t volume, VolumeEntry entry, ListedBy how);
+    // Whether path is the Windows path of this listed file.
+    bool Names(const ListedFile& file, const std::string& path) const;
     // After a removal wrote to a volume, listed entries may be stale.
     void Changed() { m_entriesCurrent = false; }
     void AddFolder(size_t volume, const std::string& folder, ListedBy how);
@@ -86,7 +90,8 @@ private:
     std::string m_registryError;
     std::string m_editError;
     std::vector<ListedFile> m_listed;
-    std::unordered_map<std::string, size_t> m_listedIndex;   // lower-case path -> m_listed
+    std::unordered_map<std::string, size_t> m_listedIndex;   // lower-case path -> m_listed, but for the walk's
+    std::unordered_set<size_t> m_indexedLengths;              // the lengths of those paths
     std::vector<std::string> m_notChecked;
     std::vector<std::string> m_walkProblems;
     bool m_entriesCurrent = true;
