@@ -169,9 +169,9 @@ void COfflineMachine::Prepare(std::vector<std::string>& errors)
     if (m_allFiles)
         for (size_t i = 0; i < m_disk.Volumes().size(); ++i)
             m_disk.Volumes()[i].volume->Walk(
-                [&](const VolumeEntry& e) {
+                [&](VolumeEntry& e) {
                     // Quarantined copies are known and cannot start: not findings again.
-                    if (!StartsWithFolder(e.path, kQuarantineFolder)) Add(i, e, ListedBy::AllFiles);
+                    if (!StartsWithFolder(e.path, kQuarantineFolder)) Add(i, std::move(e), ListedBy::AllFiles);
                 },
                 [&](const std::string& problem) { m_walkProblems.push_back(WindowsPath(i, "") + ": " + problem); });
     errors.insert(errors.end(), m_walkProblems.begin(), m_walkProblems.end());

@@ -35,9 +35,16 @@ std::unique_ptr<CTskVolume> CTskVolume::Open(CDiskImage& image, uint64_t offset,
 
 bool CTskVolume::OpenHere(std::string& error)
 {
-    m_fs = tsk_fs_open_img(m_image.Info(), TSK_OFF_T(m_offset), TSK_FS_TYPE_DETECT);
+    // Only the file systems Windows puts its files on: a detection of every
+    // kind the library knows would try some that read the whole volume.
+    m_fs = tsk_fs_open_img(m_image.Info(), TSK_OFF_T(m_offset), TSK_FS_TYPE_FAT_DETECT);
     if (!m_fs) {
-        error = TskError();
+        tsk_error_reset();
+        m_fs = tsk_fs_open_img(m_image.Info(), TSK_OFF_T(m_offset), TSK_FS_TYPE_NTFS_DETECT);
+    }
+    if (!m_fs) {
+        error = "neither FAT nor NTFS";
+        tsk_error_reset();
         return false;
     }
     const char* name = tsk_fs_type_toname(m_fs->ftype);

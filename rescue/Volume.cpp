@@ -7,7 +7,7 @@ std::string JoinPath(const std::string& directory, const std::string& name)
     return directory.empty() ? name : directory + "\\" + name;
 }
 
-bool CVolume::Walk(const std::function<void(const VolumeEntry&)>& file,
+bool CVolume::Walk(const std::function<void(VolumeEntry&)>& file,
                    const std::function<void(const std::string&)>& problem)
 {
     VolumeEntry root = Root();
@@ -23,7 +23,7 @@ VolumeEntry CVolume::Root()
 }
 
 bool CVolume::WalkFrom(const VolumeEntry& directory, std::vector<uint64_t>& trail,
-                       const std::function<void(const VolumeEntry&)>& file,
+                       const std::function<void(VolumeEntry&)>& file,
                        const std::function<void(const std::string&)>& problem)
 {
     std::vector<VolumeEntry> entries;
@@ -32,9 +32,9 @@ bool CVolume::WalkFrom(const VolumeEntry& directory, std::vector<uint64_t>& trai
         return false;
     }
     bool whole = true;
-    for (const VolumeEntry& e : entries) {
+    for (VolumeEntry& e : entries) {
         if (!e.directory) {
-            file(e);
+            file(e);   // it may take the entry: it is not used here again
             continue;
         }
         // A directory that is its own ancestor would walk for ever.

@@ -43,7 +43,7 @@ public:
     // Every file below the root, depth first; problems found on the way
     // (unreadable directories, loops) are passed to problem. Returns false
     // when the walk could not finish.
-    bool Walk(const std::function<void(const VolumeEntry&)>& file,
+    bool Walk(const std::function<void(VolumeEntry&)>& file,
               const std::function<void(const std::string&)>& problem);
 
     // The removal's changes. Writable() says whether this volume takes them.
@@ -64,7 +64,7 @@ protected:
     virtual VolumeEntry Root();
     // Ids already entered on the current walk, to see a directory loop.
     virtual bool WalkFrom(const VolumeEntry& directory, std::vector<uint64_t>& trail,
-                          const std::function<void(const VolumeEntry&)>& file,
+                          const std::function<void(VolumeEntry&)>& file,
                           const std::function<void(const std::string&)>& problem);
 };
 
