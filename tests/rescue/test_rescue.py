@@ -208,6 +208,30 @@ class Scan(RescueCase):
         self.assertIn("NT-family installations are reported only", out)
         self.assertEqual(sha1(image), before)
 
+    def test_progress_line_on_a_terminal(self):
+        import pty
+        image = self.infected_98()
+        master, slave = pty.openpty()
+        try:
+            p = subprocess.run([RESCUE, "scan", "--json", image, image], stdout=subprocess.PIPE, stderr=slave,
+                               timeout=300)
+        finally:
+            os.close(slave)
+        err = b""
+        while True:
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            err += chunk
+        os.close(master)
+        self.assertEqual(p.returncode, 1)
+        self.assertEqual(len(p.stdout.splitlines()), 2)
+        self.assertIn(b"kestrix-rescue: 2 of 2 inputs,", err)
+        self.assertIn(b"MiB read", err)
+
     def test_usage(self):
         for args, status in (((), 64), (("scan",), 64), (("scan", "--bogus", "x"), 64),
                              (("remove", "--jobs", "2", "x"), 64), (("scan", "--jobs", "0", "x"), 64),
