@@ -12,6 +12,7 @@
 #include "Machine.h"
 #include "SystemDatEdit.h"
 
+#include <deque>
 #include <unordered_map>
 #include <unordered_set>
 #include <memory>
@@ -39,7 +40,7 @@ public:
     // Reads the registry and lists the files; what cannot be read goes to errors.
     void Prepare(std::vector<std::string>& errors);
 
-    const std::vector<ListedFile>& Listed() const { return m_listed; }
+    const std::deque<ListedFile>& Listed() const { return m_listed; }
     // Paths on volumes that are not in the input (or no volume at all), in the order met.
     const std::vector<std::string>& NotChecked() const { return m_notChecked; }
     char LetterOf(size_t volume) const;
@@ -89,7 +90,7 @@ private:
     std::vector<RunServicesValue> m_values;
     std::string m_registryError;
     std::string m_editError;
-    std::vector<ListedFile> m_listed;
+    std::deque<ListedFile> m_listed;   // grows without moving what it holds: a walk lists many
     std::unordered_map<std::string, size_t> m_listedIndex;   // lower-case path -> m_listed, but for the walk's
     std::unordered_set<size_t> m_indexedLengths;              // the lengths of those paths
     std::vector<std::string> m_notChecked;

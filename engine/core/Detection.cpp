@@ -36,7 +36,9 @@ public:
         // Registered images that are running and lie under a directory
         // named system are the strongest suspects: tested first.
         std::vector<std::string> suspects = RegisteredRunningInSystem(running);
-        std::vector<std::string> processList = running;
+        // Filled by the first test, else by the full scan below: a list of
+        // every running image is never what it ends as.
+        std::vector<std::string> processList;
         bool foundFirst = false;
         if (!suspects.empty()) {
             processList = Carriers(suspects, false);
