@@ -75,6 +75,9 @@ std::string ReportText(const InputReport& r)
         }
     }
     t += "\nVerdict: " + r.Verdict() + "\n";
+    // Names from a suspect disk may hold terminal control bytes: never passed on.
+    for (char& c : t)
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') || c == 0x7F) c = '?';
     return t;
 }
 

@@ -127,6 +127,15 @@ class Scan(RescueCase):
         self.assertEqual(sorted(c["path"] for c in reports[0]["installations"][0]["carriers"]),
                          ["C:\\DOWNLOAD\\SETUP.EXE", "C:\\WINDOWS\\SYSTEM\\ .exe"])
 
+    def test_control_bytes_from_the_disk_never_reach_the_terminal(self):
+        image = self.infected_98(values={"Evil\x1b[2J": "C:\\WINDOWS\\SYSTEM\\ .exe"})
+        code, out, _ = self.rescue("scan", image)
+        self.assertEqual(code, 1)
+        self.assertIn("\tEvil?[2J\n", out)
+        self.assertNotIn("\x1b", out)
+        code, reports, _ = self.scan_json(image)   # JSON keeps the name, escaped
+        self.assertEqual(reports[0]["installations"][0]["run_services"][0]["name"], "Evil\x1b[2J")
+
     def test_clean_image(self):
         files = F.win98_files(SYSTEMDAT, self.dir, {"SystemTray": "SysTray.Exe"},
                               system_files={"NEAR.EXE": F.server(signature=False)})
