@@ -1,6 +1,7 @@
 // qcow2 images are read by libqcow and handed to The Sleuth Kit through its
 // hook for images of other formats.
 #include "DiskImage.h"
+#include "LibyalFile.h"
 
 #include <libqcow.h>
 
@@ -18,16 +19,7 @@ struct QcowImage {
     libqcow_file_t* file;
 };
 
-std::string QcowError(libqcow_error_t*& e)
-{
-    char text[512] = "unknown error";
-    if (e) {
-        libqcow_error_sprint(e, text, sizeof text);
-        libqcow_error_free(&e);
-    }
-    std::string s = text;
-    return s.substr(0, s.find('\n'));
-}
+std::string QcowError(libqcow_error_t*& e) { return LibyalErrorText(e, libqcow_error_sprint, libqcow_error_free); }
 
 ssize_t Read(TSK_IMG_INFO* img, TSK_OFF_T offset, char* buffer, size_t length)
 {

@@ -1,7 +1,7 @@
 #include "Registry9x.h"
 
 #include "CregFile.h"
-#include "TempFile.h"
+#include "LibyalFile.h"
 
 #include <libcreg.h>
 
@@ -12,18 +12,20 @@ const char* const kRunServicesKey = "Software\\Microsoft\\Windows\\CurrentVersio
 
 namespace {
 
-std::string TakeError(libcreg_error_t*& error)
-{
-    char text[512] = "unknown error";
-    if (error) {
-        libcreg_error_sprint(error, text, sizeof text);
-        libcreg_error_free(&error);
-    }
-    std::string s = text;
-    while (!s.empty() && (s.back() == '\n' || s.back() == '.')) s.pop_back();
-    const size_t last = s.rfind('\n');   // libyal errors stack up; the outermost is the first line
-    return last == std::string::npos ? s : s.substr(0, s.find('\n'));
-}
+struct Creg {
+    using File = libcreg_file_t;
+    using Error = libcreg_error_t;
+    static constexpr int kRead = LIBCREG_OPEN_READ;
+    static constexpr auto Initialize = libcreg_file_initialize;
+    static constexpr auto Open = libcreg_file_open;
+    static constexpr auto Close = libcreg_file_close;
+    static constexpr auto Free = libcreg_file_free;
+    static constexpr auto Sprint = libcreg_error_sprint;
+    static constexpr auto FreeError = libcreg_error_free;
+};
+using CregFile = CLibyalFile<Creg>;
+
+std::string TakeError(libcreg_error_t*& error) { return CregFile::Text(error); }
 
 struct KeyFree {
     void operator()(libcreg_key_t* k) const { libcreg_key_free(&k, nullptr); }
@@ -34,58 +36,19 @@ struct ValueFree {
 using KeyPtr = std::unique_ptr<libcreg_key_t, KeyFree>;
 using ValuePtr = std::unique_ptr<libcreg_value_t, ValueFree>;
 
-// One open registry file. The library reads it from a file of its own:
-// its reading from memory reads past the buffer on some damaged files.
-class CregReader {
-public:
-    ~CregReader()
-    {
-        if (m_file) {
-            if (m_open) libcreg_file_close(m_file, nullptr);
-            libcreg_file_free(&m_file, nullptr);
-        }
+// Refuses, before libcreg sees it, a file whose key tree libcreg would walk for ever.
+bool OpenCreg(CregFile& reader, const std::vector<unsigned char>& bytes, std::string& error)
+{
+    if (!bytes.empty() && !CregKeyTreeSound(bytes)) {
+        error = "no sound 9x registry file: its header or key tree is damaged (a key linked twice or outside the file)";
+        return false;
     }
-
-    bool Open(const std::vector<unsigned char>& bytes, std::string& error)
-    {
-        if (bytes.empty()) {
-            error = "the file is empty";
-            return false;
-        }
-        if (!CregKeyTreeSound(bytes)) {
-            error = "no sound 9x registry file: its header or key tree is damaged (a key linked twice or outside the file)";
-            return false;
-        }
-        if (!m_copy.Write(bytes)) {
-            error = "no room for a temporary copy";
-            return false;
-        }
-        libcreg_error_t* e = nullptr;
-        if (libcreg_file_initialize(&m_file, &e) != 1 ||
-            libcreg_file_open(m_file, m_copy.Path().c_str(), LIBCREG_OPEN_READ, &e) != 1) {
-            error = TakeError(e);
-            return false;
-        }
-        m_open = true;
-        return true;
-    }
-
-    libcreg_file_t* File() const { return m_file; }
-
-private:
-    TempFile m_copy;
-    libcreg_file_t* m_file = nullptr;
-    bool m_open = false;
-};
+    return reader.Open(bytes, error);
+}
 
 bool RawName(libcreg_value_t* value, std::string& name, libcreg_error_t*& e)
 {
-    size_t size = 0;
-    if (libcreg_value_get_name_size(value, &size, &e) != 1) return false;
-    name.assign(size, '\0');
-    if (size && libcreg_value_get_name(value, reinterpret_cast<uint8_t*>(&name[0]), size, &e) != 1) return false;
-    while (!name.empty() && name.back() == '\0') name.pop_back();
-    return true;
+    return LibyalString(value, libcreg_value_get_name_size, libcreg_value_get_name, name, e);
 }
 
 bool Data(libcreg_value_t* value, std::vector<unsigned char>& data, libcreg_error_t*& e)
@@ -98,12 +61,7 @@ bool Data(libcreg_value_t* value, std::vector<unsigned char>& data, libcreg_erro
 
 bool KeyName(libcreg_key_t* key, std::string& name, libcreg_error_t*& e)
 {
-    size_t size = 0;
-    if (libcreg_key_get_name_size(key, &size, &e) != 1) return false;
-    name.assign(size, '\0');
-    if (size && libcreg_key_get_name(key, reinterpret_cast<uint8_t*>(&name[0]), size, &e) != 1) return false;
-    while (!name.empty() && name.back() == '\0') name.pop_back();
-    return true;
+    return LibyalString(key, libcreg_key_get_name_size, libcreg_key_get_name, name, e);
 }
 
 bool ListKey(libcreg_key_t* key, const std::string& path, std::vector<std::string>& lines, libcreg_error_t*& e,
@@ -150,12 +108,12 @@ RegistryRead ReadRunServices9x(const std::vector<unsigned char>& file, std::vect
                                std::string& error)
 {
     values.clear();
-    CregReader reader;
-    if (!reader.Open(file, error)) return RegistryRead::Unreadable;
+    CregFile reader;
+    if (!OpenCreg(reader, file, error)) return RegistryRead::Unreadable;
     libcreg_error_t* e = nullptr;
     libcreg_key_t* raw = nullptr;
     const std::string path = kRunServicesKey;
-    int found = libcreg_file_get_key_by_utf8_path(reader.File(), reinterpret_cast<const uint8_t*>(path.data()),
+    int found = libcreg_file_get_key_by_utf8_path(reader.Get(), reinterpret_cast<const uint8_t*>(path.data()),
                                                   path.size(), &raw, &e);
     if (found == 0) return RegistryRead::NoKey;
     if (found != 1) {
@@ -194,11 +152,11 @@ RegistryRead ReadRunServices9x(const std::vector<unsigned char>& file, std::vect
 bool ListRegistry9x(const std::vector<unsigned char>& file, std::vector<std::string>& lines, std::string& error)
 {
     lines.clear();
-    CregReader reader;
-    if (!reader.Open(file, error)) return false;
+    CregFile reader;
+    if (!OpenCreg(reader, file, error)) return false;
     libcreg_error_t* e = nullptr;
     libcreg_key_t* raw = nullptr;
-    if (libcreg_file_get_root_key(reader.File(), &raw, &e) != 1) {
+    if (libcreg_file_get_root_key(reader.Get(), &raw, &e) != 1) {
         error = TakeError(e);
         return false;
     }

@@ -1,6 +1,6 @@
 #include "RegistryNt.h"
 
-#include "TempFile.h"
+#include "LibyalFile.h"
 
 #include <libregf.h>
 
@@ -8,16 +8,20 @@
 
 namespace {
 
-std::string TakeError(libregf_error_t*& error)
-{
-    char text[512] = "unknown error";
-    if (error) {
-        libregf_error_sprint(error, text, sizeof text);
-        libregf_error_free(&error);
-    }
-    std::string s = text;
-    return s.substr(0, s.find('\n'));
-}
+struct Regf {
+    using File = libregf_file_t;
+    using Error = libregf_error_t;
+    static constexpr int kRead = LIBREGF_OPEN_READ;
+    static constexpr auto Initialize = libregf_file_initialize;
+    static constexpr auto Open = libregf_file_open;
+    static constexpr auto Close = libregf_file_close;
+    static constexpr auto Free = libregf_file_free;
+    static constexpr auto Sprint = libregf_error_sprint;
+    static constexpr auto FreeError = libregf_error_free;
+};
+using HiveFile = CLibyalFile<Regf>;
+
+std::string TakeError(libregf_error_t*& error) { return HiveFile::Text(error); }
 
 struct KeyFree {
     void operator()(libregf_key_t* k) const { libregf_key_free(&k, nullptr); }
@@ -26,50 +30,9 @@ struct ValueFree {
     void operator()(libregf_value_t* v) const { libregf_value_free(&v, nullptr); }
 };
 
-class HiveReader {
-public:
-    ~HiveReader()
-    {
-        if (m_file) {
-            if (m_open) libregf_file_close(m_file, nullptr);
-            libregf_file_free(&m_file, nullptr);
-        }
-    }
-    bool Open(const std::vector<unsigned char>& bytes, std::string& error)
-    {
-        if (bytes.empty()) {
-            error = "the file is empty";
-            return false;
-        }
-        if (!m_copy.Write(bytes)) {
-            error = "no room for a temporary copy";
-            return false;
-        }
-        libregf_error_t* e = nullptr;
-        if (libregf_file_initialize(&m_file, &e) != 1 ||
-            libregf_file_open(m_file, m_copy.Path().c_str(), LIBREGF_OPEN_READ, &e) != 1) {
-            error = TakeError(e);
-            return false;
-        }
-        m_open = true;
-        return true;
-    }
-    libregf_file_t* File() const { return m_file; }
-
-private:
-    TempFile m_copy;
-    libregf_file_t* m_file = nullptr;
-    bool m_open = false;
-};
-
 bool Utf8Name(libregf_value_t* v, std::string& name, libregf_error_t*& e)
 {
-    size_t size = 0;
-    if (libregf_value_get_utf8_name_size(v, &size, &e) != 1) return false;
-    name.assign(size, '\0');
-    if (size && libregf_value_get_utf8_name(v, reinterpret_cast<uint8_t*>(&name[0]), size, &e) != 1) return false;
-    while (!name.empty() && name.back() == '\0') name.pop_back();
-    return true;
+    return LibyalString(v, libregf_value_get_utf8_name_size, libregf_value_get_utf8_name, name, e);
 }
 
 bool Utf8Data(libregf_value_t* v, std::string& data, libregf_error_t*& e)
@@ -101,12 +64,12 @@ RegistryRead ReadRunServicesNt(const std::vector<unsigned char>& file, std::vect
                                std::string& error)
 {
     values.clear();
-    HiveReader reader;
+    HiveFile reader;
     if (!reader.Open(file, error)) return RegistryRead::Unreadable;
     const std::string path = "Microsoft\\Windows\\CurrentVersion\\RunServices";
     libregf_error_t* e = nullptr;
     libregf_key_t* raw = nullptr;
-    int found = libregf_file_get_key_by_utf8_path(reader.File(), reinterpret_cast<const uint8_t*>(path.data()),
+    int found = libregf_file_get_key_by_utf8_path(reader.Get(), reinterpret_cast<const uint8_t*>(path.data()),
                                                   path.size(), &raw, &e);
     if (found == 0) return RegistryRead::NoKey;
     if (found != 1) {
