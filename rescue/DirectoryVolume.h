@@ -14,6 +14,7 @@ public:
     bool List(const std::string& directory, std::vector<VolumeEntry>& entries) override;
     bool Read(const VolumeEntry& file, uint64_t offset, unsigned char* buffer, size_t length, size_t& got) override;
     uint64_t BytesRead() const override { return m_bytesRead; }
+    bool ReadsByPath() const override { return true; }
 
     bool Writable() const override { return true; }
     bool MakeDirectory(const std::string& path) override;

@@ -12,12 +12,12 @@ namespace {
 const uint64_t kLargestRegistry = 256ull * 1024 * 1024;
 const std::string kQuarantineFolder = "Infected Files";
 
-// Whether path lies in folder (a top-level one), without regard to ASCII case.
-bool StartsWithFolder(const std::string& path, const std::string& folder)
+// Whether folder is top (a top-level folder) or lies in it, without regard to ASCII case.
+bool InFolder(const std::string& folder, const std::string& top)
 {
-    if (path.size() <= folder.size() || path[folder.size()] != '\\') return false;
-    for (size_t i = 0; i < folder.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(path[i])) != std::tolower(static_cast<unsigned char>(folder[i])))
+    if (folder.size() < top.size() || (folder.size() > top.size() && folder[top.size()] != '\\')) return false;
+    for (size_t i = 0; i < top.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(folder[i])) != std::tolower(static_cast<unsigned char>(top[i])))
             return false;
     return true;
 }
@@ -123,19 +123,31 @@ bool COfflineMachine::LoadRegistry()
     return true;
 }
 
-void COfflineMachine::Add(size_t volume, VolumeEntry entry, ListedBy how)
+void COfflineMachine::Add(size_t volume, VolumeEntry entry, ListedBy how, size_t folder)
 {
     // A walk lists each file of a volume once: only the few files listed
     // before it need an index, to keep the walk from listing them twice.
-    if (how != ListedBy::AllFiles || m_indexedLengths.count(entry.path.size() + 3)) {
-        const std::string key = LowerCase(WindowsPath(volume, entry.path));
+    const size_t length = 3 + (folder == kNoFolder ? 0 : m_folders[folder].size() + 1) + entry.path.size();
+    if (how != ListedBy::AllFiles || m_indexedLengths.count(length)) {
+        ListedFile probe{how, volume, entry, folder};
+        const std::string key = LowerCase(WindowsPathOf(probe));
         if (m_listedIndex.count(key)) return;
         if (how != ListedBy::AllFiles) {
             m_listedIndex[key] = m_listed.size();
             m_indexedLengths.insert(key.size());
         }
     }
-    m_listed.push_back({how, volume, std::move(entry)});
+    m_listed.push_back({how, volume, std::move(entry), folder});
+}
+
+std::string COfflineMachine::InsideOf(const ListedFile& file) const
+{
+    return file.folder == kNoFolder ? file.entry.path : JoinPath(m_folders[file.folder], file.entry.path);
+}
+
+std::string COfflineMachine::WindowsPathOf(const ListedFile& file) const
+{
+    return WindowsPath(file.volume, InsideOf(file));
 }
 
 void COfflineMachine::AddFolder(size_t volume, const std::string& folder, ListedBy how)
@@ -169,9 +181,11 @@ void COfflineMachine::Prepare(std::vector<std::string>& errors)
     if (m_allFiles)
         for (size_t i = 0; i < m_disk.Volumes().size(); ++i)
             m_disk.Volumes()[i].volume->Walk(
-                [&](VolumeEntry& e) {
+                [&](const std::string& folder, VolumeEntry& e) {
                     // Quarantined copies are known and cannot start: not findings again.
-                    if (!StartsWithFolder(e.path, kQuarantineFolder)) Add(i, std::move(e), ListedBy::AllFiles);
+                    if (InFolder(folder, kQuarantineFolder)) return;
+                    if (m_folders.empty() || m_folders.back() != folder) m_folders.push_back(folder);
+                    Add(i, std::move(e), ListedBy::AllFiles, m_folders.size() - 1);
                 },
                 [&](const std::string& problem) { m_walkProblems.push_back(WindowsPath(i, "") + ": " + problem); });
     errors.insert(errors.end(), m_walkProblems.begin(), m_walkProblems.end());
@@ -186,13 +200,15 @@ uint64_t COfflineMachine::SizeOf(const std::string& path)
 
 bool COfflineMachine::Names(const ListedFile& file, const std::string& path) const
 {
-    const std::string& inside = file.entry.path;
-    if (path.size() != inside.size() + 3 || path[0] != LetterOf(file.volume) || path[1] != ':' || path[2] != '\\')
+    const std::string& name = file.entry.path;
+    const std::string* folder = file.folder == kNoFolder ? nullptr : &m_folders[file.folder];
+    const size_t inside = folder ? folder->size() + 1 + name.size() : name.size();
+    if (path.size() != inside + 3 || path[0] != LetterOf(file.volume) || path[1] != ':' || path[2] != '\\')
         return false;
     // Paths of one folder share their start: compared from the end, they differ at once.
-    for (size_t i = inside.size(); i-- > 0;)
-        if (inside[i] != path[i + 3]) return false;
-    return true;
+    for (size_t i = name.size(); i-- > 0;)
+        if (name[i] != path[path.size() - name.size() + i]) return false;
+    return !folder || (path[3 + folder->size()] == '\\' && path.compare(3, folder->size(), *folder) == 0);
 }
 
 const ListedFile* COfflineMachine::ListedAs(const std::string& path) const
@@ -211,8 +227,7 @@ const ListedFile* COfflineMachine::ListedAs(const std::string& path) const
         return &m_listed[it->second];
     }
     for (size_t at = 0; at < m_listed.size(); ++at)
-        if (m_listed[at].entry.path.size() + 3 == path.size() &&
-            LowerCase(WindowsPath(m_listed[at].volume, m_listed[at].entry.path)) == key) {
+        if (LowerCase(WindowsPathOf(m_listed[at])) == key) {
             m_cursor = at;
             return &m_listed[at];
         }
@@ -249,7 +264,7 @@ bool COfflineMachine::ListRunningImages(std::vector<std::string>& images)
 {
     images.clear();
     images.reserve(m_listed.size());
-    for (const ListedFile& f : m_listed) images.push_back(WindowsPath(f.volume, f.entry.path));
+    for (const ListedFile& f : m_listed) images.push_back(WindowsPathOf(f));
     return true;
 }
 
@@ -264,7 +279,13 @@ bool COfflineMachine::ReadAt(const std::string& path, long offset, unsigned char
     if (m_entriesCurrent && offset >= 0)
         if (const ListedFile* listed = ListedAs(path)) {
             if (listed->entry.sized && uint64_t(offset) >= listed->entry.size) return true;   // nothing there
-            return m_disk.Volumes()[listed->volume].volume->Read(listed->entry, uint64_t(offset), buffer, length, got);
+            CVolume& volume = *m_disk.Volumes()[listed->volume].volume;
+            if (volume.ReadsByPath() && listed->folder != kNoFolder) {
+                VolumeEntry whole = listed->entry;
+                whole.path = InsideOf(*listed);
+                return volume.Read(whole, uint64_t(offset), buffer, length, got);
+            }
+            return volume.Read(listed->entry, uint64_t(offset), buffer, length, got);
         }
     CVolume* volume = nullptr;
     VolumeEntry entry;

@@ -23,12 +23,16 @@
 enum class ListedBy { RunServicesValue, SystemFolder, WindowsFolder, AllFiles };
 const char* ListedByName(ListedBy how);
 
-// A file to check: its volume and entry; its Windows path is the volume's
-// letter, ":\" and the entry's path (kept once: a walk lists many).
+// A file to check: its volume and entry. A walk's files are named by their
+// name alone and a folder of the machine's folder table (a walk lists many,
+// and each folder is kept once); others by their whole volume path.
+const size_t kNoFolder = size_t(-1);
+
 struct ListedFile {
     ListedBy how = ListedBy::AllFiles;
     size_t volume = 0;
-    VolumeEntry entry;   // as listed: read without looking the path up again
+    VolumeEntry entry;
+    size_t folder = kNoFolder;
 };
 
 class COfflineMachine : public CMachine {
@@ -73,7 +77,10 @@ private:
     bool Lookup(const std::string& path, CVolume*& volume, VolumeEntry& entry);
     std::string WindowsPath(size_t volume, const std::string& inside) const;
     size_t VolumeIndex(const CVolume* volume) const;
-    void Add(size_t volume, VolumeEntry entry, ListedBy how);
+    void Add(size_t volume, VolumeEntry entry, ListedBy how, size_t folder = kNoFolder);
+    // The Windows path of a listed file, and its volume path.
+    std::string WindowsPathOf(const ListedFile& file) const;
+    std::string InsideOf(const ListedFile& file) const;
     // Whether path is the Windows path of this listed file.
     bool Names(const ListedFile& file, const std::string& path) const;
     // After a removal wrote to a volume, listed entries may be stale.
@@ -90,6 +97,7 @@ private:
     std::vector<RunServicesValue> m_values;
     std::string m_registryError;
     std::string m_editError;
+    std::vector<std::string> m_folders;   // the walks' folders, in the order met
     std::deque<ListedFile> m_listed;   // grows without moving what it holds: a walk lists many
     std::unordered_map<std::string, size_t> m_listedIndex;   // lower-case path -> m_listed, but for the walk's
     std::unordered_set<size_t> m_indexedLengths;              // the lengths of those paths

@@ -110,18 +110,30 @@ bool CTskVolume::List(const std::string& directory, std::vector<VolumeEntry>& en
 {
     DirPtr dir(directory.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
                                  : tsk_fs_dir_open(m_fs, TskPath(directory).c_str()));
-    return ListOpen(dir.get(), directory, entries);
+    return ListOpen(dir.get(), directory, entries, false);
+}
+
+TSK_FS_DIR* CTskVolume::OpenDirectory(const VolumeEntry& directory)
+{
+    // By its number: a walk never looks a path up from the root again.
+    return directory.path.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
+                                  : tsk_fs_dir_open_meta(m_fs, directory.id);
 }
 
 bool CTskVolume::List(const VolumeEntry& directory, std::vector<VolumeEntry>& entries)
 {
-    // By its number: a walk never looks a path up from the root again.
-    DirPtr dir(directory.path.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
-                                      : tsk_fs_dir_open_meta(m_fs, directory.id));
-    return ListOpen(dir.get(), directory.path, entries);
+    DirPtr dir(OpenDirectory(directory));
+    return ListOpen(dir.get(), directory.path, entries, false);
 }
 
-bool CTskVolume::ListOpen(TSK_FS_DIR* opened, const std::string& directory, std::vector<VolumeEntry>& entries)
+bool CTskVolume::ListNames(const VolumeEntry& directory, std::vector<VolumeEntry>& entries)
+{
+    DirPtr dir(OpenDirectory(directory));
+    return ListOpen(dir.get(), directory.path, entries, true);
+}
+
+bool CTskVolume::ListOpen(TSK_FS_DIR* opened, const std::string& directory, std::vector<VolumeEntry>& entries,
+                          bool namesOnly)
 {
     entries.clear();
     if (!opened) {
@@ -143,11 +155,11 @@ bool CTskVolume::ListOpen(TSK_FS_DIR* opened, const std::string& directory, std:
         if (text.size() > label.size() && text.compare(text.size() - label.size(), label.size(), label) == 0) continue;
         if (name->type == TSK_FS_NAME_TYPE_DIR) {
             FilePtr file(tsk_fs_dir_get(dir, i));
-            if (file && file->meta) entries.push_back(EntryOf(file.get(), JoinPath(directory, text)));
+            if (file && file->meta) entries.push_back(EntryOf(file.get(), namesOnly ? text : JoinPath(directory, text)));
             continue;
         }
         VolumeEntry e;
-        e.path = JoinPath(directory, text);
+        e.path = namesOnly ? text : JoinPath(directory, text);
         e.id = name->meta_addr;
         e.sized = false;
         entries.push_back(e);

@@ -17,6 +17,7 @@ public:
     bool Find(const std::string& path, VolumeEntry& entry) override;
     bool List(const std::string& directory, std::vector<VolumeEntry>& entries) override;
     bool List(const VolumeEntry& directory, std::vector<VolumeEntry>& entries) override;
+    bool ListNames(const VolumeEntry& directory, std::vector<VolumeEntry>& entries) override;
     bool Read(const VolumeEntry& file, uint64_t offset, unsigned char* buffer, size_t length, size_t& got) override;
     uint64_t BytesRead() const override { return m_bytesRead; }
     // How many bytes of the input the file system says it spans.
@@ -37,7 +38,9 @@ private:
     // After mtools wrote to the image: read it afresh.
     bool Refresh();
     VolumeEntry EntryOf(TSK_FS_FILE* file, const std::string& path) const;
-    bool ListOpen(TSK_FS_DIR* dir, const std::string& directory, std::vector<VolumeEntry>& entries);
+    // Names are joined to directory unless namesOnly.
+    bool ListOpen(TSK_FS_DIR* dir, const std::string& directory, std::vector<VolumeEntry>& entries, bool namesOnly);
+    TSK_FS_DIR* OpenDirectory(const VolumeEntry& directory);
 
     CDiskImage& m_image;
     uint64_t m_offset;

@@ -7,8 +7,7 @@ std::string JoinPath(const std::string& directory, const std::string& name)
     return directory.empty() ? name : directory + "\\" + name;
 }
 
-bool CVolume::Walk(const std::function<void(VolumeEntry&)>& file,
-                   const std::function<void(const std::string&)>& problem)
+bool CVolume::Walk(const FileVisit& file, const std::function<void(const std::string&)>& problem)
 {
     VolumeEntry root = Root();
     std::vector<uint64_t> trail{root.place};
@@ -22,21 +21,29 @@ VolumeEntry CVolume::Root()
     return root;
 }
 
-bool CVolume::WalkFrom(const VolumeEntry& directory, std::vector<uint64_t>& trail,
-                       const std::function<void(VolumeEntry&)>& file,
+bool CVolume::ListNames(const VolumeEntry& directory, std::vector<VolumeEntry>& entries)
+{
+    if (!List(directory, entries)) return false;
+    const size_t skip = directory.path.empty() ? 0 : directory.path.size() + 1;
+    for (VolumeEntry& e : entries) e.path.erase(0, skip);
+    return true;
+}
+
+bool CVolume::WalkFrom(const VolumeEntry& directory, std::vector<uint64_t>& trail, const FileVisit& file,
                        const std::function<void(const std::string&)>& problem)
 {
     std::vector<VolumeEntry> entries;
-    if (!List(directory, entries)) {
+    if (!ListNames(directory, entries)) {
         problem("the directory \\" + directory.path + " cannot be read");
         return false;
     }
     bool whole = true;
     for (VolumeEntry& e : entries) {
         if (!e.directory) {
-            file(e);   // it may take the entry: it is not used here again
+            file(directory.path, e);   // it may take the entry: it is not used here again
             continue;
         }
+        e.path = JoinPath(directory.path, e.path);
         // A directory that is its own ancestor would walk for ever.
         if (std::find(trail.begin(), trail.end(), e.place) != trail.end()) {
             problem("directory loop at \\" + e.path);

@@ -37,13 +37,20 @@ public:
     {
         return List(directory.path, entries);
     }
+    // The same, each entry named by its name alone (a walk lists many:
+    // the folder is said once).
+    virtual bool ListNames(const VolumeEntry& directory, std::vector<VolumeEntry>& entries);
+    // Whether Read needs an entry's whole path (else its id does).
+    virtual bool ReadsByPath() const { return false; }
     // Bytes read so far (for progress and benchmarks).
     virtual uint64_t BytesRead() const = 0;
 
-    // Every file below the root, depth first; problems found on the way
-    // (unreadable directories, loops) are passed to problem. Returns false
-    // when the walk could not finish.
-    bool Walk(const std::function<void(VolumeEntry&)>& file,
+    // Every file below the root, depth first, as its folder's path and an
+    // entry named by the file's name alone (file may take the entry);
+    // problems found on the way (unreadable directories, loops) are passed
+    // to problem. Returns false when the walk could not finish.
+    using FileVisit = std::function<void(const std::string& folder, VolumeEntry& entry)>;
+    bool Walk(const FileVisit& file,
               const std::function<void(const std::string&)>& problem);
 
     // The removal's changes. Writable() says whether this volume takes them.
@@ -63,8 +70,7 @@ protected:
     // entries would give it.
     virtual VolumeEntry Root();
     // Ids already entered on the current walk, to see a directory loop.
-    virtual bool WalkFrom(const VolumeEntry& directory, std::vector<uint64_t>& trail,
-                          const std::function<void(VolumeEntry&)>& file,
+    virtual bool WalkFrom(const VolumeEntry& directory, std::vector<uint64_t>& trail, const FileVisit& file,
                           const std::function<void(const std::string&)>& problem);
 };
 
