@@ -148,8 +148,8 @@ def main():
               "in both (each file's record loaded once, the same reads); the rest is the engine's rules asking "
               "for every file as a path (one string per file built, handed over and compared), the machine's "
               "list of the files it checks, and the allocator tidying up between them (more page faults: about "
-              "5,000 against 1,700). Timings vary by about 10 % from run to run on this machine; `perf stat -r 15` "
-              "of each program alone has given ratios from 1.13 to 1.35.", END]
+              "4,500 against 1,700). Timings vary by about 10 % from run to run on this machine; `perf stat -r 15` "
+              "of each program alone (15 runs of one, then 15 of the other) has given ratios from 1.08 to 1.35.", END]
     doc = os.path.join(ROOT, "docs", "benchmarks.md")
     with open(doc) as f:
         text = f.read()
