@@ -315,6 +315,14 @@ std::string COfflineMachine::QuarantineDirectory()
                                                 : std::string();
 }
 
+std::string COfflineMachine::QuarantineDirectoryFor(const std::string& path)
+{
+    CVolume* volume = nullptr;
+    std::string inside;
+    if (!Resolve(path, volume, inside)) return QuarantineDirectory();
+    return std::string(1, LetterOf(VolumeIndex(volume))) + ":\\" + kQuarantineFolder;
+}
+
 bool COfflineMachine::MakeDirectory(const std::string& path)
 {
     CVolume* volume = nullptr;

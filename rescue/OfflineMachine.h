@@ -66,6 +66,8 @@ public:
     FileState StateOf(const std::string& path) override;
     bool Exists(const std::string& path) override;
     std::string QuarantineDirectory() override;
+    // "Infected Files" at the root of the file's own volume.
+    std::string QuarantineDirectoryFor(const std::string& path) override;
     bool MakeDirectory(const std::string& path) override;
     MoveResult Move(const std::string& from, const std::string& to) override;
     bool Delete(const std::string& path) override;

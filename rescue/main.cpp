@@ -36,7 +36,7 @@ const char kHelp[] =
     "\n"
     "remove writes only to a mounted directory, a raw image, a raw partition or a\n"
     "block device: it moves the server's files into \"Infected Files\" at the root of\n"
-    "the installation's volume and deletes its RunServices values from SYSTEM.DAT,\n"
+    "their own volume and deletes its RunServices values from SYSTEM.DAT,\n"
     "keeping a copy of the file as it was (SYSTEM.KXn). A scan never writes.\n"
     "\n"
     "Exit status: 0 nothing found; 1 found (scan) or found and all removed (remove);\n"

@@ -61,6 +61,13 @@ public:
     // Where quarantined files go, without a final backslash; empty when
     // unknown.
     virtual std::string QuarantineDirectory() = 0;
+    // Where this file's quarantined copy goes: on a running machine the one
+    // directory; a machine of several volumes may keep one on each.
+    virtual std::string QuarantineDirectoryFor(const std::string& path)
+    {
+        (void)path;
+        return QuarantineDirectory();
+    }
     virtual bool MakeDirectory(const std::string& path) = 0;
     virtual MoveResult Move(const std::string& from, const std::string& to) = 0;
     virtual bool Delete(const std::string& path) = 0;

@@ -113,6 +113,7 @@ private:
     bool Quarantine()
     {
         const std::string base = m_machine.QuarantineDirectory();
+        m_base = base;
         m_dir = base + "\\";
         if (base.empty() || (!m_machine.Exists(base) && !m_machine.MakeDirectory(base))) {
             m_host.Notify(EngineNotice::QuarantineDirectoryFailed);
@@ -158,6 +159,7 @@ private:
         }
         if (state == FileState::InUse) return origin == Origin::Extra ? true : Halt(path);
 
+        if (!UseDirectoryFor(path)) return false;
         std::string target = NextTarget(FileNameOf(path));
         switch (MoveIn(path, target)) {
         case MoveResult::Moved:
@@ -171,6 +173,18 @@ private:
             break;
         }
         return Halt(path);
+    }
+
+    // Points m_dir at the file's quarantine directory, made if need be; the
+    // pass's own directory was made before anything moved.
+    bool UseDirectoryFor(const std::string& path)
+    {
+        const std::string dir = m_machine.QuarantineDirectoryFor(path);
+        m_dir = (dir.empty() ? m_base : dir) + "\\";
+        if (dir.empty() || Same(dir, m_base) || m_machine.Exists(dir) || m_machine.MakeDirectory(dir)) return true;
+        m_host.Notify(EngineNotice::QuarantineDirectoryFailed);
+        Say(RemovalEvent::DirectoryFailed, m_dir);
+        return false;
     }
 
     bool Halt(const std::string& path)
@@ -232,7 +246,8 @@ private:
     const unsigned char* m_signature;
     CPassHost& m_host;
     RemovalResult& m_result;
-    std::string m_dir;                 // the quarantine directory with its final backslash
+    std::string m_base;                // the pass's quarantine directory
+    std::string m_dir;                 // the current file's, with its final backslash
     std::vector<std::string> m_seen;   // paths handled in this pass
     std::vector<std::string> m_used;   // quarantine names taken in this pass, lower case
 };

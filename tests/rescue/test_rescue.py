@@ -379,16 +379,18 @@ class Removal(RescueCase):
         self.check_removed(mnt, lambda p: os.path.join(mnt, *p.split("/")), listing)
 
     def test_remove_across_partitions(self):
-        # The server lies on the logical partition D:; quarantine is C:'s.
+        # The server lies on the logical partition D: and is quarantined there.
         image = self.two_partition_disk()
-        code, out, _ = self.rescue("remove", image)
+        code, out, _ = self.rescue("remove", "--json", image)
         self.assertEqual(code, 1, out)
-        out = subprocess.run(["fls", "-r", "-p", "-o", "2048", image], capture_output=True, text=True).stdout
-        self.assertIn("Infected Files/LOADER.EXE.KSX", out)
-        out = subprocess.run(["fls", "-r", "-p", "-o", str(40 * 2048 + 63), image], capture_output=True,
-                             text=True).stdout
-        self.assertIn("\tTOOLS\n", out)   # the partition still reads
-        self.assertFalse([line for line in out.splitlines() if line.endswith("\tTOOLS/LOADER.EXE") and "*" not in line])
+        self.assertEqual(json.loads(out)["installations"][0]["removal"]["quarantined"],
+                         [{"from": "D:\\TOOLS\\LOADER.EXE", "to": "D:\\Infected Files\\LOADER.EXE.KSX"}])
+        c = subprocess.run(["fls", "-r", "-p", "-o", "2048", image], capture_output=True, text=True).stdout
+        self.assertNotIn("LOADER.EXE.KSX", c)
+        d = subprocess.run(["fls", "-r", "-p", "-o", str(40 * 2048 + 63), image], capture_output=True,
+                           text=True).stdout
+        self.assertIn("\tInfected Files/LOADER.EXE.KSX\n", d)
+        self.assertFalse([line for line in d.splitlines() if line.endswith("\tTOOLS/LOADER.EXE") and "*" not in line])
         code, reports, _ = self.scan_json(image)
         self.assertEqual(code, 0)
         self.assertEqual([v["name"] for v in reports[0]["installations"][0]["run_services"]], ["Gone", "SystemTray"])
