@@ -203,6 +203,33 @@ TEST(RemovalRules, FilesOfOneNameAreAllKeptAndAnOlderCopyIsReplacedOnlyOnceTheNe
     for (const auto& f : m.files) EXPECT_EQ(std::string::npos, f.first.find(".tmp")) << f.first;
 }
 
+TEST(RemovalRules, AMachineOfSeveralVolumesQuarantinesEachFileOnItsOwn)
+{
+    CFakeMachine m;
+    m.quarantineOn['D'] = "D:\\Infected Files";
+    m.Put(kSys + " .exe", ServerBytes("", ""));
+    m.Put("D:\\TOOLS\\LOADER.EXE", ServerBytes("", ""));
+    m.running = {kSys + " .exe", "D:\\TOOLS\\LOADER.EXE"};
+    Pass pass;
+    DetectAndRemove(m, pass);
+    EXPECT_TRUE(pass.removal.succeeded);
+    EXPECT_TRUE(m.Has(kQuarantine + "DUSKWIRE.KSX"));
+    EXPECT_TRUE(m.Has("D:\\Infected Files\\LOADER.EXE.KSX"));
+    EXPECT_FALSE(m.Has(kQuarantine + "LOADER.EXE.KSX"));
+
+    // A directory that cannot be made there halts the pass before that file moves.
+    CFakeMachine n;
+    n.quarantineOn['D'] = "D:\\Infected Files";
+    n.unmakeable = {"D:\\Infected Files"};
+    n.Put("D:\\TOOLS\\LOADER.EXE", ServerBytes("", ""));
+    n.running = {"D:\\TOOLS\\LOADER.EXE"};
+    Pass failed;
+    DetectAndRemove(n, failed);
+    EXPECT_FALSE(failed.removal.succeeded);
+    EXPECT_TRUE(Said(failed.removal, RemovalEvent::DirectoryFailed, "D:\\Infected Files\\"));
+    EXPECT_TRUE(n.Has("D:\\TOOLS\\LOADER.EXE"));
+}
+
 TEST(RemovalRules, AFileThatCannotBeMovedHaltsThePassAndLosesNothing)
 {
     struct Case {

@@ -141,6 +141,8 @@ bool CFakeMachine::Exists(const std::string& path)
 bool CFakeMachine::MakeDirectory(const std::string& path)
 {
     before("MakeDirectory");
+    for (const std::string& refused : unmakeable)
+        if (LowerCase(refused) == LowerCase(path)) return false;
     File dir;
     dir.directory = true;
     files[LowerCase(path)] = dir;

@@ -31,6 +31,9 @@ public:
 
     std::string system = "C:\\WINDOWS\\SYSTEM";
     std::string quarantine = "C:\\KESTRIX\\Infected Files";
+    // Per drive letter, a quarantine directory of that drive's own (else the one above).
+    std::map<char, std::string> quarantineOn;
+    std::vector<std::string> unmakeable;   // directories that cannot be made
     std::map<std::string, File> files;   // by lower-case path
     std::vector<RunServicesValue> values;
     bool keyAvailable = true;
@@ -55,6 +58,11 @@ public:
     FileState StateOf(const std::string& path) override;
     bool Exists(const std::string& path) override;
     std::string QuarantineDirectory() override { return quarantine; }
+    std::string QuarantineDirectoryFor(const std::string& path) override
+    {
+        auto it = path.empty() ? quarantineOn.end() : quarantineOn.find(path[0]);
+        return it == quarantineOn.end() ? quarantine : it->second;
+    }
     bool MakeDirectory(const std::string& path) override;
     MoveResult Move(const std::string& from, const std::string& to) override;
     bool Delete(const std::string& path) override;
