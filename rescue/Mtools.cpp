@@ -8,14 +8,18 @@
 
 extern char** environ;
 
+void PrepareMtools()
+{
+    // mtools checks the geometry against the partition table unless told not
+    // to; the volume's own boot sector is what counts here.
+    setenv("MTOOLS_SKIP_CHECK", "1", 1);
+}
+
 bool RunMtools(const std::vector<std::string>& arguments)
 {
     std::vector<char*> argv;
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    // mtools checks the geometry against the partition table unless told not
-    // to; the volume's own boot sector is what counts here.
-    setenv("MTOOLS_SKIP_CHECK", "1", 1);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);   // never waits for an answer

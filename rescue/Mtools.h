@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+// Sets the environment mtools runs in; called once, before any thread starts.
+void PrepareMtools();
 // Runs one mtools command; true when it exited 0.
 bool RunMtools(const std::vector<std::string>& arguments);
 // The -i argument for a volume at a byte offset of an image.

@@ -1,5 +1,6 @@
 // kestrix-rescue: finds and removes Duskwire on a Windows disk that is not
 // running: a disk image, a block device, or a mounted volume.
+#include "Mtools.h"
 #include "RescueRun.h"
 
 #include <unistd.h>
@@ -57,6 +58,7 @@ int main(int argc, char** argv)
     // each one.
     setenv("TZ", "UTC0", 1);
     tzset();
+    PrepareMtools();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kHelp;
