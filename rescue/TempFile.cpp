@@ -1,11 +1,21 @@
 #include "TempFile.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
 TempFile::TempFile()
 {
+    // In memory where the system has it: no file system to create, write
+    // and remove it on. Children inherit the descriptor, so the path serves
+    // mtools too.
+    m_fd = memfd_create("kestrix-rescue", 0);
+    if (m_fd >= 0) {
+        m_path = "/proc/self/fd/" + std::to_string(m_fd);
+        m_inMemory = true;
+        return;
+    }
     const char* dir = std::getenv("TMPDIR");
     std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/kestrix-rescue-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
@@ -17,7 +27,7 @@ TempFile::TempFile()
 TempFile::~TempFile()
 {
     if (m_fd >= 0) close(m_fd);
-    if (!m_path.empty()) unlink(m_path.c_str());
+    if (!m_path.empty() && !m_inMemory) unlink(m_path.c_str());
 }
 
 bool TempFile::Write(const std::vector<unsigned char>& bytes)

@@ -17,4 +17,5 @@ public:
 private:
     std::string m_path;
     int m_fd = -1;
+    bool m_inMemory = false;
 };

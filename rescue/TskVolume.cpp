@@ -55,13 +55,12 @@ bool CTskVolume::OpenHere(std::string& error)
 
 CTskVolume::~CTskVolume()
 {
-    if (m_fs) tsk_fs_close(m_fs);
+    CloseFileSystem();
 }
 
 bool CTskVolume::Refresh()
 {
-    if (m_fs) tsk_fs_close(m_fs);
-    m_fs = nullptr;
+    CloseFileSystem();
     std::string error;
     m_image.DropCache();
     return OpenHere(error);   // the file system's own caches (its FAT) go with it
@@ -86,6 +85,7 @@ VolumeEntry CTskVolume::EntryOf(TSK_FS_FILE* file, const std::string& path) cons
 
 VolumeEntry CTskVolume::Root()
 {
+    if (!m_fs) return CVolume::Root();
     FilePtr root(tsk_fs_file_open_meta(m_fs, nullptr, m_fs->root_inum));
     VolumeEntry e = root ? EntryOf(root.get(), "") : CVolume::Root();
     e.path.clear();
@@ -94,6 +94,7 @@ VolumeEntry CTskVolume::Root()
 
 bool CTskVolume::Find(const std::string& path, VolumeEntry& entry)
 {
+    if (!m_fs) return false;   // a write left it unreadable: nothing is there to find
     FilePtr file(tsk_fs_file_open(m_fs, nullptr, TskPath(path).c_str()));
     if (!file || !file->meta) {
         tsk_error_reset();
@@ -108,13 +109,15 @@ bool CTskVolume::Find(const std::string& path, VolumeEntry& entry)
 
 bool CTskVolume::List(const std::string& directory, std::vector<VolumeEntry>& entries)
 {
-    DirPtr dir(directory.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
-                                 : tsk_fs_dir_open(m_fs, TskPath(directory).c_str()));
+    DirPtr dir(!m_fs ? nullptr
+                     : directory.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
+                                         : tsk_fs_dir_open(m_fs, TskPath(directory).c_str()));
     return ListOpen(dir.get(), directory, entries, false);
 }
 
 TSK_FS_DIR* CTskVolume::OpenDirectory(const VolumeEntry& directory)
 {
+    if (!m_fs) return nullptr;
     // By its number: a walk never looks a path up from the root again.
     return directory.path.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
                                   : tsk_fs_dir_open_meta(m_fs, directory.id);
@@ -171,14 +174,23 @@ bool CTskVolume::ListOpen(TSK_FS_DIR* opened, const std::string& directory, std:
 bool CTskVolume::Read(const VolumeEntry& entry, uint64_t offset, unsigned char* buffer, size_t length, size_t& got)
 {
     got = 0;
-    FilePtr file(entry.id && !entry.directory ? tsk_fs_file_open_meta(m_fs, nullptr, entry.id)
-                                              : tsk_fs_file_open(m_fs, nullptr, TskPath(entry.path).c_str()));
+    if (!m_fs) return false;
+    FilePtr byPath;
+    TSK_FS_FILE* file = nullptr;
+    if (entry.id && !entry.directory) {
+        // One file object serves every read by number: a scan reads many.
+        file = tsk_fs_file_open_meta(m_fs, m_reused, entry.id);
+        if (!m_reused) m_reused = file;
+    } else {
+        byPath.reset(tsk_fs_file_open(m_fs, nullptr, TskPath(entry.path).c_str()));
+        file = byPath.get();
+    }
     if (!file || !file->meta) {
         tsk_error_reset();
         return false;
     }
     if (offset >= uint64_t(file->meta->size)) return true;
-    ssize_t n = tsk_fs_file_read(file.get(), TSK_OFF_T(offset), reinterpret_cast<char*>(buffer), length,
+    ssize_t n = tsk_fs_file_read(file, TSK_OFF_T(offset), reinterpret_cast<char*>(buffer), length,
                                  TSK_FS_FILE_READ_FLAG_NONE);
     if (n < 0) {
         tsk_error_reset();
@@ -189,9 +201,17 @@ bool CTskVolume::Read(const VolumeEntry& entry, uint64_t offset, unsigned char* 
     return true;
 }
 
+void CTskVolume::CloseFileSystem()
+{
+    if (m_reused) tsk_fs_file_close(m_reused);   // it belongs to the file system
+    m_reused = nullptr;
+    if (m_fs) tsk_fs_close(m_fs);
+    m_fs = nullptr;
+}
+
 bool CTskVolume::Writable() const
 {
-    return m_image.WritableInPlace() && TSK_FS_TYPE_ISFAT(m_fs->ftype);
+    return m_fs && m_image.WritableInPlace() && TSK_FS_TYPE_ISFAT(m_fs->ftype);
 }
 
 bool CTskVolume::MakeDirectory(const std::string& path)

@@ -37,6 +37,7 @@ private:
     bool OpenHere(std::string& error);
     // After mtools wrote to the image: read it afresh.
     bool Refresh();
+    void CloseFileSystem();
     VolumeEntry EntryOf(TSK_FS_FILE* file, const std::string& path) const;
     // Names are joined to directory unless namesOnly.
     bool ListOpen(TSK_FS_DIR* dir, const std::string& directory, std::vector<VolumeEntry>& entries, bool namesOnly);
@@ -45,6 +46,7 @@ private:
     CDiskImage& m_image;
     uint64_t m_offset;
     TSK_FS_INFO* m_fs = nullptr;
+    TSK_FS_FILE* m_reused = nullptr;   // the file object reads by number share
     std::string m_name;
     uint64_t m_bytesRead = 0;
 };
