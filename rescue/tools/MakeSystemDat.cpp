@@ -1,4 +1,4 @@
-// kx-systemdat OUT SPEC: writes a Windows 9x registry file from a text in
+// kx-systemdat OUT TEXT: writes a Windows 9x registry file from a text in
 // the REGEDIT4 style: [Key\Path] lines, then "name"="text", @="text" (the
 // default value), "name"=dword:0000002a, "name"=hex:01,02, each on a line.
 // Makes the SYSTEM.DAT files of the test images.
@@ -56,11 +56,11 @@ bool Quoted(const std::string& line, size_t& pos, std::string& out)
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::cerr << "usage: kx-systemdat OUT SPEC\n";
+        std::cerr << "usage: kx-systemdat OUT TEXT\n";
         return 64;
     }
-    std::ifstream spec(argv[2]);
-    if (!spec) {
+    std::ifstream text(argv[2]);
+    if (!text) {
         std::cerr << "kx-systemdat: cannot read " << argv[2] << "\n";
         return 2;
     }
@@ -68,7 +68,7 @@ int main(int argc, char** argv)
     CregKey* key = nullptr;
     std::string line;
     int number = 0;
-    while (std::getline(spec, line)) {
+    while (std::getline(text, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == ';' || line == "REGEDIT4") continue;

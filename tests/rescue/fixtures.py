@@ -51,11 +51,11 @@ def systemdat(tool, path, values, other=None):
         lines.append("[%s]" % key)
         for name, data in vals.items():
             lines.append(('@' if name == "" else '"%s"' % esc(name)) + '="%s"' % esc(data))
-    spec = path + ".reg"
-    with open(spec, "w") as f:
+    regedit = path + ".reg"
+    with open(regedit, "w") as f:
         f.write("\n".join(lines) + "\n")
-    run(tool, path, spec)
-    os.unlink(spec)
+    run(tool, path, regedit)
+    os.unlink(regedit)
     # libcreg's own export tool is the independent reader of what we wrote.
     out = subprocess.run(["cregexport", path], capture_output=True, text=True, check=True).stdout
     listed = [line.split(" ", 2)[2] for line in out.splitlines() if line.startswith("Value: ")]
