@@ -12,6 +12,21 @@ namespace {
 const uint64_t kLargestRegistry = 256ull * 1024 * 1024;
 const std::string kQuarantineFolder = "Infected Files";
 
+// Whether a volume path has a "." or ".." part: a path from a suspect disk
+// must not leave the volume (a mounted directory) or name its folder itself.
+bool ClimbsOut(const std::string& inside)
+{
+    size_t start = 0;
+    while (start <= inside.size()) {
+        size_t end = inside.find('\\', start);
+        if (end == std::string::npos) end = inside.size();
+        const std::string part = inside.substr(start, end - start);
+        if (part == "." || part == "..") return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 // Whether folder is top (a top-level folder) or lies in it, without regard to ASCII case.
 bool InFolder(const std::string& folder, const std::string& top)
 {
@@ -81,13 +96,12 @@ bool COfflineMachine::Resolve(const std::string& path, CVolume*& volume, std::st
     std::string p = path;
     if (p.compare(0, 4, "\\\\?\\") == 0) p = p.substr(4);
     const bool drive = p.size() >= 3 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':' && p[2] == '\\';
-    if (drive) {
+    if (drive && !ClimbsOut(p.substr(3))) {
         const char letter = char(std::toupper(static_cast<unsigned char>(p[0])));
         for (size_t i = 0; i < m_letters.size(); ++i)
             if (m_letters[i] == letter) {
                 volume = m_disk.Volumes()[i].volume.get();
                 inside = p.substr(3);
-                if (inside.find("..") != std::string::npos) return false;
                 return true;
             }
     }

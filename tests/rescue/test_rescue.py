@@ -136,6 +136,27 @@ class Scan(RescueCase):
         code, reports, _ = self.scan_json(image)   # JSON keeps the name, escaped
         self.assertEqual(reports[0]["installations"][0]["run_services"][0]["name"], "Evil\x1b[2J")
 
+    def test_value_paths_stay_on_the_volume(self):
+        # A mounted directory with a server outside it that a value points at
+        # by way up: never read. A name with two dots inside is a name.
+        root = self.path("mnt")
+        files = F.win98_files(SYSTEMDAT, self.dir, {"Up": "C:\\..\\outside.exe",
+                                                    "Dots": "C:\\WINDOWS\\SYSTEM\\my..srv.exe"},
+                              system_files={"my..srv.exe": F.server()})
+        for name, data in files.items():
+            p = os.path.join(root, *name.split("\\"))
+            os.makedirs(os.path.dirname(p), exist_ok=True)
+            with open(p, "wb") as f:
+                f.write(data)
+        with open(self.path("outside.exe"), "wb") as f:
+            f.write(F.server())
+        code, reports, _ = self.scan_json(root)
+        self.assertEqual(code, 1)
+        inst = reports[0]["installations"][0]
+        self.assertEqual([c["path"] for c in inst["carriers"]], ["C:\\WINDOWS\\SYSTEM\\my..srv.exe"])
+        self.assertEqual([(v["name"], v["signature"]) for v in inst["run_services"]], [("Up", False), ("Dots", True)])
+        self.assertIn("C:\\..\\outside.exe", inst["not_checked"])
+
     def test_clean_image(self):
         files = F.win98_files(SYSTEMDAT, self.dir, {"SystemTray": "SysTray.Exe"},
                               system_files={"NEAR.EXE": F.server(signature=False)})
