@@ -7,6 +7,7 @@
 #include "Resource.h"
 #include "Text.h"
 #include "Registrar.h"
+#include "RegistryTree.h"
 #include "ScanEngine_h.h"
 #include "ServerLock.h"
 #include "TypeInfoHolder.h"
@@ -21,6 +22,9 @@
 namespace {
 
 const int kRegistryScriptId = 102;
+// What RegisterTypeLib writes for our library and its interface.
+const char kTypeLibKey[] = "TypeLib\\{80951144-3F67-11D2-96E1-444553540000}";
+const char kInterfaceKey[] = "Interface\\{A942BD40-3FCB-11D2-96E1-444553540000}";
 
 // The engine DLL's application object: the progress window pumps messages
 // through it.
@@ -80,6 +84,20 @@ HRESULT RegisterTypeLibrary()
     return ::RegisterTypeLib(library.Get(), &path[0], &helpDir[0]);
 }
 
+// Removes what RegisterTypeLibrary wrote. UnRegisterTypeLib came after the
+// first Windows 95's oleaut32, so it is bound at run time; where it is
+// missing or fails, the keys it would remove (ours, by their GUIDs) go here.
+void UnregisterTypeLibrary()
+{
+    typedef HRESULT(WINAPI * UnRegisterTypeLibFunction)(REFGUID, WORD, WORD, LCID, SYSKIND);
+    HMODULE oleaut = ::GetModuleHandleA("oleaut32.dll");
+    UnRegisterTypeLibFunction unregister =
+        oleaut ? reinterpret_cast<UnRegisterTypeLibFunction>(::GetProcAddress(oleaut, "UnRegisterTypeLib")) : nullptr;
+    if (unregister) unregister(LIBID_KESTRIXSCANENGINELib, 1, 0, 0, SYS_WIN32);
+    kx::DeleteKeyTree(HKEY_CLASSES_ROOT, kTypeLibKey);
+    kx::DeleteKeyTree(HKEY_CLASSES_ROOT, kInterfaceKey);
+}
+
 }   // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID reserved)
@@ -127,5 +145,6 @@ STDAPI DllRegisterServer()
 STDAPI DllUnregisterServer()
 {
     UpdateRegistry(false);
-    return S_OK;   // the type library stays registered
+    UnregisterTypeLibrary();
+    return S_OK;
 }

@@ -36,12 +36,31 @@ LONG WriteKey(HKEY parent, const RegistrarKey& k)
     return ERROR_SUCCESS;
 }
 
+// A key the script ties to a class through its CLSID subkey (a ProgID) is
+// ours only while that subkey names the script's class: another program may
+// own the name now, and its keys are left whole.
+bool NamesAnotherClass(HKEY key, const RegistrarKey& k)
+{
+    for (const RegistrarKey& sub : k.subkeys) {
+        if (::lstrcmpiA(sub.name.c_str(), "CLSID") != 0) continue;
+        for (const RegistrarValue& v : sub.values) {
+            if (!v.name.empty()) continue;
+            char data[256] = "";
+            LONG size = sizeof data;
+            if (::RegQueryValueA(key, "CLSID", data, &size) != ERROR_SUCCESS) return true;
+            return ::lstrcmpiA(data, v.data.c_str()) != 0;
+        }
+    }
+    return false;
+}
+
 void RemoveKey(HKEY parent, const RegistrarKey& k)
 {
     DWORD subkeys = 0;
     {
         kx::RegKey key;
         if (::RegOpenKeyExA(parent, k.name.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return;
+        if (NamesAnotherClass(key.Get(), k)) return;
         for (const RegistrarValue& v : k.values)
             if (!v.name.empty()) ::RegDeleteValueA(key.Get(), v.name.c_str());
         for (const RegistrarKey& sub : k.subkeys) RemoveKey(key.Get(), sub);

@@ -160,8 +160,8 @@ TEST_F(ComServerTest, Regsvr32RegistersExactlyTheClassEntriesAndUnregistersThemA
                                      "ScanEngine.ScanEngine.1\\HandMade"}),
               ClassEntries());
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID"));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));   // the type library stays registered
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kInterfaceKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kTypeLibKey));   // nothing points at a DLL about to go
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kInterfaceKey));
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1\\HandMade");
     ::RegDeleteKeyA(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1");
 }

@@ -3,9 +3,14 @@
 // command line the desktop program gives it, which leaves out the program's
 // own name.
 #include "MessageBoxes.h"
+#include "RegistryTree.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace kxtest;
 
@@ -16,6 +21,33 @@ DWORD RunRegsvr32(const std::string& folder, const std::string& commandLine)
     std::string output;
     return RunAndCapture(folder + "\\regsvr32.exe", commandLine, folder, output);
 }
+
+// Every key and value under a key, one line each, in enumeration order.
+void ListTree(HKEY parent, const std::string& path, std::vector<std::string>& lines)
+{
+    kx::RegKey key;
+    if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
+    lines.push_back(path);
+    for (DWORD i = 0;; ++i) {
+        char name[512];
+        BYTE data[2048];
+        DWORD nameLength = sizeof name, dataLength = sizeof data, type = 0;
+        if (::RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
+        lines.push_back(path + "|" + name + "|" + std::to_string(type) + "|" +
+                        std::string(reinterpret_cast<char*>(data), dataLength));
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD i = 0;; ++i) {
+        char name[512];
+        DWORD length = sizeof name;
+        if (::RegEnumKeyExA(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subkeys.push_back(name);
+    }
+    key.Reset();
+    for (const std::string& sub : subkeys) ListTree(parent, path.empty() ? sub : path + "\\" + sub, lines);
+}
+
+const char kForeignClsid[] = "{11111111-1111-1111-1111-111111111111}";
 
 class RegistrationProgramTest : public ::testing::Test {
 protected:
@@ -60,6 +92,43 @@ TEST_F(RegistrationProgramTest, RegistersAndUnregistersTheEngine)
     key.Reset();
     ASSERT_EQ(0u, RunRegsvr32(dir.Path(), " quarrion.dll /u /s"));
     EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CLASSES_ROOT, kClsidKey, 0, KEY_READ, key.Put()));
+}
+
+TEST_F(RegistrationProgramTest, UnregistrationLeavesTheClassesRootAsItWas)
+{
+    ASSERT_EQ(0u, RunRegsvr32(dir.Path(), " quarrion.dll /u /s"));   // nothing of ours before
+    std::vector<std::string> before, registered, after;
+    ListTree(HKEY_CLASSES_ROOT, "", before);
+    ASSERT_EQ(0u, RunRegsvr32(dir.Path(), " quarrion.dll /s"));
+    ListTree(HKEY_CLASSES_ROOT, "", registered);
+    EXPECT_NE(before, registered);
+    ASSERT_EQ(0u, RunRegsvr32(dir.Path(), " quarrion.dll /u /s"));
+    ListTree(HKEY_CLASSES_ROOT, "", after);
+    EXPECT_EQ(before, after);
+    for (const char* ours : {"TypeLib\\{80951144-3F67-11D2-96E1-444553540000}",
+                             "Interface\\{A942BD40-3FCB-11D2-96E1-444553540000}", "ScanEngine.ScanEngine"}) {
+        kx::RegKey key;
+        EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CLASSES_ROOT, ours, 0, KEY_READ, key.Put())) << ours;
+    }
+}
+
+TEST_F(RegistrationProgramTest, UnregistrationLeavesAnotherProductsProgIdAlone)
+{
+    const std::pair<const char*, const char*> keys[] = {
+        {"ScanEngine.ScanEngine\\CLSID", kForeignClsid},
+        {"ScanEngine.ScanEngine\\CurVer", "ScanEngine.ScanEngine.7"},
+        {"ScanEngine.ScanEngine.1\\CLSID", kForeignClsid},
+    };
+    for (const auto& k : keys) ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueA(HKEY_CLASSES_ROOT, k.first, REG_SZ, k.second, 0));
+    std::vector<std::string> before, after;
+    ListTree(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine", before);
+    ListTree(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1", before);
+    EXPECT_EQ(0u, RunRegsvr32(dir.Path(), " quarrion.dll /u /s"));
+    ListTree(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine", after);
+    ListTree(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1", after);
+    EXPECT_EQ(before, after);
+    kx::DeleteKeyTree(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine");
+    kx::DeleteKeyTree(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1");
 }
 
 TEST_F(RegistrationProgramTest, WithoutSilentOneBoxSaysWhatHappened)
