@@ -44,7 +44,6 @@ public:
     // Reads the registry and lists the files; what cannot be read goes to errors.
     void Prepare(std::vector<std::string>& errors);
 
-    const std::deque<ListedFile>& Listed() const { return m_listed; }
     // Paths on volumes that are not in the input (or no volume at all), in the order met.
     const std::vector<std::string>& NotChecked() const { return m_notChecked; }
     char LetterOf(size_t volume) const;
