@@ -8,6 +8,7 @@
 #include "OptionsDialog.h"
 #include "RegistryTree.h"
 #include "Settings.h"
+#include "SingleInstance.h"
 #include "Text.h"
 #include "resource.h"
 
@@ -41,16 +42,20 @@ CKestrixApp::~CKestrixApp()
 {
     m_pFrame.reset();
     ReleaseEngine();
-    if (!g_bUninstalled) {
-        kx::RegKey key;
-        if (OpenSettingsKey(key.Put()) == ERROR_SUCCESS) WriteSettings(key.Get());
-    }
+    if (!m_bOtherInstanceRuns) SaveSettings();
     DestroySettingsState();
-    ::CoUninitialize();
+    if (!m_bOtherInstanceRuns) ::CoUninitialize();
 }
 
 bool CKestrixApp::InitInstance()
 {
+    // Before anything is opened or written: a second start only wakes the
+    // first, which alone writes the settings and the log.
+    if (!m_instance.Claim()) {
+        m_bOtherInstanceRuns = true;
+        CSingleInstance::ShowRunningInstance();
+        return false;
+    }
     ::CoInitialize(nullptr);
     kx::RegKey key;
     if (OpenSettingsKey(key.Put()) != ERROR_SUCCESS) {

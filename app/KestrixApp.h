@@ -1,9 +1,11 @@
-// The application object: COM, the settings key, first-run registration of
-// the engine, the hidden frame; at the end the engine released, the settings
-// written and COM ended. Also the uninstall command.
+// The application object: one Kestrix per session, COM, the settings key,
+// first-run registration of the engine, the hidden frame; at the end the
+// engine released, the settings written and COM ended. Also the uninstall
+// command.
 #pragma once
 
 #include "Application.h"
+#include "SingleInstance.h"
 
 #include <memory>
 
@@ -29,4 +31,6 @@ public:
 
 private:
     std::unique_ptr<CMainFrame> m_pFrame;
+    CSingleInstance m_instance;
+    bool m_bOtherInstanceRuns = false;   // this start ends at once, writing nothing
 };

@@ -29,6 +29,7 @@ const kx::MessageMap* CMainFrame::GetMessageMap() const
         kx::OnMessage(WM_CREATE, &CMainFrame::OnCreate),
         kx::OnMessage(WM_TIMER, &CMainFrame::OnTimer),
         kx::OnMessage(WM_DESTROY, &CMainFrame::OnDestroy),
+        kx::OnMessage(WM_ENDSESSION, &CMainFrame::OnEndSession),
         kx::OnCommand(ID_TRAY_OPEN, 0, &CMainFrame::OnOpen),
         kx::OnCommand(ID_TRAY_DETECT, 0, &CMainFrame::OnDetect),
         kx::OnCommand(ID_TRAY_ABOUT, 0, &CMainFrame::OnAbout),
@@ -103,6 +104,14 @@ LRESULT CMainFrame::OnDestroy(WPARAM wParam, LPARAM lParam)
     return DefWindowProc(WM_DESTROY, wParam, lParam);
 }
 
+LRESULT CMainFrame::OnEndSession(WPARAM wParam, LPARAM lParam)
+{
+    // The session ends: Windows may end the process from here on without the
+    // normal exit that would write the settings.
+    if (wParam) SaveSettings();
+    return DefWindowProc(WM_ENDSESSION, wParam, lParam);
+}
+
 void CMainFrame::OnDetect()
 {
     if (Busy()) return;   // a nested tick or command while a detection runs
@@ -132,13 +141,21 @@ void CMainFrame::OnDetect()
 INT_PTR CMainFrame::RunWithTrayHidden(kx::CDialog& dialog, bool okEndsTheProgram)
 {
     m_tray.HideTrayIcon();
+    m_pShownDialog = &dialog;
     INT_PTR choice = dialog.DoModal();
+    m_pShownDialog = nullptr;
     if (!(okEndsTheProgram && choice == IDOK)) m_tray.RestoreTrayIcon();   // else it goes with the program
     return choice;
 }
 
 void CMainFrame::OnOpen()
 {
+    // Asked by a second start while a dialog of ours is up (the tray icon is
+    // hidden then, so the menu cannot ask): that dialog comes forward.
+    if (m_pShownDialog && m_pShownDialog->GetSafeHwnd()) {
+        ::SetForegroundWindow(::GetLastActivePopup(m_pShownDialog->GetSafeHwnd()));
+        return;
+    }
     if (Busy()) return;
     StopScanTimer();
     {
@@ -157,7 +174,7 @@ void CMainFrame::OnOptions()
     StopScanTimer();
     {
         COptionsDialog dialog;
-        RunWithTrayHidden(dialog, false);
+        if (RunWithTrayHidden(dialog, false) == IDOK) SaveSettings();
     }
     if (g_pSettings->TimedScanning)
         RestartTimer();

@@ -27,11 +27,13 @@ protected:
 
     UINT_PTR m_nTimerId = 0;
     BYTE m_bBusy = 0;
+    kx::CDialog* m_pShownDialog = nullptr;   // the dialog RunWithTrayHidden runs
 
 private:
     LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
     void OnOpen();
     void OnDetect();
     void OnOptions();

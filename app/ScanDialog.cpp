@@ -145,7 +145,7 @@ void CScanDialog::OnOptions()
 {
     if (g_bEnginePass) return;       // not in the middle of a pass
     COptionsDialog dialog(m_hWnd);   // modal to this dialog, not to the hidden frame
-    dialog.DoModal();
+    if (dialog.DoModal() == IDOK) SaveSettings();
 }
 
 void CScanDialog::OnAbout()

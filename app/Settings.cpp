@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include "Handles.h"
+
 AppSettings* g_pSettings = nullptr;
 bool g_bUninstalled = false;
 bool g_bEnginePass = false;
@@ -76,4 +78,11 @@ void WriteSettings(HKEY key)
     WriteSwitch(key, "TimedScanning", g_pSettings->TimedScanning);
     ::RegSetValueExA(key, "ScanInterval", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&g_pSettings->ScanInterval),
                      sizeof g_pSettings->ScanInterval);
+}
+
+void SaveSettings()
+{
+    if (g_bUninstalled) return;
+    kx::RegKey key;
+    if (OpenSettingsKey(key.Put()) == ERROR_SUCCESS) WriteSettings(key.Get());
 }

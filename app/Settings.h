@@ -47,3 +47,8 @@ LONG OpenSettingsKey(HKEY* key);
 // value that is missing, longer or shorter than 4 bytes is not taken.
 void ReadSettings(HKEY key);
 void WriteSettings(HKEY key);
+
+// Opens the settings key and writes the record into it, unless the uninstall
+// ran; a failure is silent. At exit, after an options dialog closed with OK
+// and when the session ends, so that no change lives only in memory.
+void SaveSettings();

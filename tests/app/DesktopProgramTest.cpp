@@ -489,3 +489,134 @@ TEST_F(DesktopProgramTest, TrayIconComesBackWhenTheShellRestarts)
     EXPECT_TRUE(WaitUntil(iconExists));   // restored once, by the dialog's end
     EXPECT_EQ(0u, ExitThroughTray());
 }
+
+namespace {
+
+struct ProcessWindows {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectProcessWindow(HWND hWnd, LPARAM param)
+{
+    ProcessWindows* windows = reinterpret_cast<ProcessWindows*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == windows->pid) windows->found.push_back(hWnd);
+    return TRUE;
+}
+
+// The session ends as Windows ends it: every top-level window of the process
+// is asked and told, then the process is ended without its normal exit.
+void EndSession(ChildProcess& program)
+{
+    ProcessWindows windows{program.Pid(), {}};
+    ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&windows));
+    DWORD_PTR answer = 0;
+    for (HWND hWnd : windows.found) ::SendMessageTimeoutA(hWnd, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 20000, &answer);
+    for (HWND hWnd : windows.found) ::SendMessageTimeoutA(hWnd, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 20000, &answer);
+    program.Stop();
+}
+
+// The settings key's values, as one text to compare.
+std::string SettingsValues()
+{
+    kx::RegKey key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return "";
+    std::string text;
+    for (const RegValue& v : ListValues(key.Get())) text += v.name + "=" + std::to_string(v.type) + ":" + v.data + "\n";
+    return text;
+}
+
+}   // namespace
+
+// A second start while Kestrix runs only brings up the running one's main
+// dialog (or the dialog it shows already) and ends with 0: no second tray
+// icon, no scan, no settings written over the first one's.
+TEST_F(DesktopProgramTest, SecondStartBringsUpTheRunningProgramAndWritesNothing)
+{
+    StoreSettings(1, 1, 0, 3, 1);
+    Start();
+    ASSERT_NE(nullptr, Frame());
+    const std::string logPath = Folder() + "\\Kestrix.log";
+    ASSERT_TRUE(WaitUntil([&] { return CountOf(ReadWholeFile(logPath), "Scan completed") == 1; }, 60000));
+    {
+        // Missing from the key: a program that writes its record brings it back.
+        kx::RegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS, key.Put()));
+        ASSERT_EQ(ERROR_SUCCESS, ::RegDeleteValueA(key.Get(), "ScanInterval"));
+    }
+    const std::string settings = SettingsValues();
+    const std::string log = ReadWholeFile(logPath);
+
+    ChildProcess second(Folder() + "\\Kestrix.exe", "", Folder());
+    EXPECT_EQ(0u, second.Wait(60000));
+    HWND dialog = Dialog(KX_TITLE);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(settings, SettingsValues());
+    EXPECT_EQ(log, ReadWholeFile(logPath));
+
+    // With the dialog up and another window in front, a third start brings
+    // that dialog forward instead of opening one more.
+    HWND other = ::CreateWindowExA(0, "STATIC", "In front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, other);
+    auto foreground = [](HWND expected) {
+        return WaitUntil([&] {
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+            return ::GetForegroundWindow() == expected;
+        });
+    };
+    ::SetForegroundWindow(other);
+    ASSERT_TRUE(foreground(other));
+    ChildProcess third(Folder() + "\\Kestrix.exe", "", Folder());
+    EXPECT_EQ(0u, third.Wait(60000));
+    EXPECT_TRUE(foreground(dialog));
+    ::DestroyWindow(other);
+    EXPECT_EQ(1, CountProcessWindows(program->Pid(), "#32770", KX_TITLE));
+    ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0u, ExitThroughTray());
+}
+
+// A change made in the options dialog is stored when it closes with OK, and
+// one still in memory when the session ends (the dialog open, the process
+// then ended without its normal exit) is stored by the session's end.
+TEST_F(DesktopProgramTest, OptionsOkAndTheSessionsEndStoreTheSettings)
+{
+    StoreSettings(0, 0, 0, 3, 0);
+    Start();
+    HWND frame = Frame();
+    ASSERT_NE(nullptr, frame);
+    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPTIONS, 0);
+    HWND options = Dialog("Options...");
+    ASSERT_NE(nullptr, options);
+    Click(options, IDC_SILENT);
+    Click(options, IDOK);
+    DWORD value = 0;
+    EXPECT_TRUE(WaitUntil([&] { return ReadDword("SilentMode", value) && value == 1; }));
+
+    // The same from the main dialog's options box.
+    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
+    HWND dialog = Dialog(KX_TITLE);
+    ASSERT_NE(nullptr, dialog);
+    ::PostMessageA(dialog, WM_COMMAND, ID_OPTIONS, 0);
+    options = Dialog("Options...");
+    ASSERT_NE(nullptr, options);
+    Click(options, IDC_LOG);
+    Click(options, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return ReadDword("LoggingEnabled", value) && value == 1; }));
+    ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(dialog); }));
+
+    ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPTIONS, 0);
+    options = Dialog("Options...");
+    ASSERT_NE(nullptr, options);
+    Click(options, IDC_AUTOSCAN);
+    EndSession(*program);
+    program.reset();
+    EXPECT_TRUE(ReadDword("AutoScan", value));
+    EXPECT_EQ(1u, value);
+    EXPECT_TRUE(ReadDword("SilentMode", value));
+    EXPECT_EQ(1u, value);
+}
