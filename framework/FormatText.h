@@ -1,4 +1,4 @@
-// printf-style formatting into a fixed buffer through msvcrt's own
+// printf-style formatting into a fixed buffer through the C runtime's own
 // _vsnprintf: the C99 snprintf of the MinGW headers links a whole printf
 // implementation into every binary. The result is always terminated, and
 // cut short rather than overflowing.

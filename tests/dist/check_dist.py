@@ -20,7 +20,7 @@ promised = {
     "registration error heading": "Kestrix could not register the scan engine",
     "regsvr32 shipped": "regsvr32.exe   the registration program",
     "one folder": "Unzip all four files into one folder",
-    "early Windows 95 runtime": "msvcrt.dll",
+    "nothing else to install": "crtdll.dll",
     "run from the folder": "Start Kestrix.exe from the Kestrix folder",
     "manual registration": "regsvr32 quarrion.dll",
     # "UnInstallation Failed. Please see the readme file ... how to manually uninstall Kestrix."
