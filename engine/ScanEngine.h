@@ -30,8 +30,8 @@ public:
     // Init, DetectDW and RemoveDW turn away a call that arrives while a pass
     // runs (through the progress window's message pump).
     bool Init(bool log, bool silent);
-    bool DetectDW();     // whether the server was found
-    bool RemoveDW();     // whether everything was removed
+    bool DetectDW();   // whether the server was found
+    bool RemoveDW();   // whether everything was removed
     const std::vector<std::string>& RegistryList() const { return m_registryList; }
     const std::vector<std::string>& ProcessList() const { return m_processList; }
     void SetLogging(bool on);

@@ -11,14 +11,14 @@
 namespace creg {
 
 const size_t kFileHeaderSize = 0x20;
-const size_t kNavigationOffset = 0x20;        // the RGKN area follows the file header
+const size_t kNavigationOffset = 0x20;   // the RGKN area follows the file header
 const size_t kNavigationHeaderSize = 0x20;
 const size_t kHierarchyEntrySize = 28;
 const size_t kDataBlockHeaderSize = 0x20;
 const size_t kKeyRecordHeaderSize = 20;
 const size_t kValueHeaderSize = 12;
-const uint32_t kNone = 0xFFFFFFFF;            // no parent, sub key or sibling
-const uint16_t kNoName = 0xFFFF;              // an entry without a name record (the root)
+const uint32_t kNone = 0xFFFFFFFF;   // no parent, sub key or sibling
+const uint16_t kNoName = 0xFFFF;     // an entry without a name record (the root)
 
 // File header.
 const size_t kHeaderDataBlocksOffset = 8;
@@ -50,7 +50,10 @@ const size_t kValueType = 0;
 const size_t kValueNameSize = 8;
 const size_t kValueDataSize = 10;
 
-inline uint16_t Get16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+inline uint16_t Get16(const unsigned char* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
 inline uint32_t Get32(const unsigned char* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;

@@ -8,8 +8,8 @@
 #include <vector>
 
 struct CregValue {
-    std::string name;   // empty: the default value
-    uint32_t type = 1;  // 1 text, 3 binary, 4 number
+    std::string name;    // empty: the default value
+    uint32_t type = 1;   // 1 text, 3 binary, 4 number
     std::vector<unsigned char> data;
 };
 

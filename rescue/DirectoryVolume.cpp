@@ -113,8 +113,7 @@ bool CDirectoryVolume::List(const std::string& directory, std::vector<VolumeEntr
     return true;
 }
 
-bool CDirectoryVolume::Read(const VolumeEntry& file, uint64_t offset, unsigned char* buffer, size_t length,
-                            size_t& got)
+bool CDirectoryVolume::Read(const VolumeEntry& file, uint64_t offset, unsigned char* buffer, size_t length, size_t& got)
 {
     got = 0;
     std::string host;

@@ -20,7 +20,10 @@ const char* RoleName(VolumeRole role)
 
 namespace {
 
-std::string At(uint64_t offset) { return "at offset " + std::to_string(offset); }
+std::string At(uint64_t offset)
+{
+    return "at offset " + std::to_string(offset);
+}
 
 // Says which of the two ways in failed, from the first sector's marks.
 std::string WhatFailed(CDiskImage& image)
@@ -99,7 +102,8 @@ std::unique_ptr<CDisk> CDisk::Open(const std::string& input, std::vector<std::st
         return disk;
     }
     if (volume->Extent() > image.Size())
-        errors.push_back(input + ": the " + volume->FileSystem() + " file system at offset 0 extends past the end "
+        errors.push_back(input + ": the " + volume->FileSystem() +
+                         " file system at offset 0 extends past the end "
                          "of the image (truncated?)");
     DiskVolume v;
     v.volume = std::move(volume);

@@ -11,7 +11,7 @@
 enum class WindowsFamily { Win9x, NT };
 
 struct Installation {
-    size_t volume = 0;          // index in the disk's volumes
+    size_t volume = 0;   // index in the disk's volumes
     WindowsFamily family = WindowsFamily::Win9x;
     std::string folder;         // volume path of the Windows folder, e.g. WINDOWS
     std::string systemFolder;   // WINDOWS\SYSTEM or WINNT\System32

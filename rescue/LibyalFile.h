@@ -29,8 +29,8 @@ std::string LibyalErrorText(Error*& error, Sprint sprint, Release release)
 // A libyal string getter pair (size, then bytes) as a std::string without
 // its terminator.
 template <typename Object, typename Error>
-bool LibyalString(Object* object, int (*size)(Object*, size_t*, Error**), int (*get)(Object*, uint8_t*, size_t, Error**),
-                  std::string& out, Error*& error)
+bool LibyalString(Object* object, int (*size)(Object*, size_t*, Error**),
+                  int (*get)(Object*, uint8_t*, size_t, Error**), std::string& out, Error*& error)
 {
     size_t length = 0;
     if (size(object, &length, &error) != 1) return false;
@@ -70,7 +70,8 @@ public:
             return false;
         }
         Error* e = nullptr;
-        if (Traits::Initialize(&m_file, &e) != 1 || Traits::Open(m_file, m_copy.Path().c_str(), Traits::kRead, &e) != 1) {
+        if (Traits::Initialize(&m_file, &e) != 1 ||
+            Traits::Open(m_file, m_copy.Path().c_str(), Traits::kRead, &e) != 1) {
             error = Text(e);
             return false;
         }

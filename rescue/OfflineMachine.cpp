@@ -70,7 +70,10 @@ size_t COfflineMachine::VolumeIndex(const CVolume* volume) const
     return 0;
 }
 
-char COfflineMachine::LetterOf(size_t volume) const { return volume < m_letters.size() ? m_letters[volume] : 0; }
+char COfflineMachine::LetterOf(size_t volume) const
+{
+    return volume < m_letters.size() ? m_letters[volume] : 0;
+}
 
 const std::string& COfflineMachine::Backup() const
 {
@@ -105,8 +108,7 @@ bool COfflineMachine::Resolve(const std::string& path, CVolume*& volume, std::st
                 return true;
             }
     }
-    if (std::find(m_notChecked.begin(), m_notChecked.end(), path) == m_notChecked.end())
-        m_notChecked.push_back(path);
+    if (std::find(m_notChecked.begin(), m_notChecked.end(), path) == m_notChecked.end()) m_notChecked.push_back(path);
     return false;
 }
 
@@ -179,8 +181,7 @@ void COfflineMachine::Prepare(std::vector<std::string>& errors)
 {
     if (m_installation) {
         const std::string where = WindowsPath(m_installation->volume, m_installation->registryFile);
-        if (!LoadRegistry())
-            errors.push_back(where + ": the registry file cannot be read (" + m_registryError + ")");
+        if (!LoadRegistry()) errors.push_back(where + ": the registry file cannot be read (" + m_registryError + ")");
         const std::string system = SystemDirectory();
         for (const RunServicesValue& v : m_values) {
             const std::string path = FullPathOfValueData(system, v.data);
@@ -324,9 +325,9 @@ bool COfflineMachine::Exists(const std::string& path)
 
 std::string COfflineMachine::QuarantineDirectory()
 {
-    return m_installation || !m_letters.empty() ? std::string(1, m_installation ? LetterOf(m_installation->volume) : 'C') +
-                                                      ":\\" + kQuarantineFolder
-                                                : std::string();
+    return m_installation || !m_letters.empty()
+               ? std::string(1, m_installation ? LetterOf(m_installation->volume) : 'C') + ":\\" + kQuarantineFolder
+               : std::string();
 }
 
 std::string COfflineMachine::QuarantineDirectoryFor(const std::string& path)

@@ -98,10 +98,10 @@ private:
     std::vector<RunServicesValue> m_values;
     std::string m_registryError;
     std::string m_editError;
-    std::vector<std::string> m_folders;   // the walks' folders, in the order met
-    std::deque<ListedFile> m_listed;   // grows without moving what it holds: a walk lists many
+    std::vector<std::string> m_folders;                      // the walks' folders, in the order met
+    std::deque<ListedFile> m_listed;                         // grows without moving what it holds: a walk lists many
     std::unordered_map<std::string, size_t> m_listedIndex;   // lower-case path -> m_listed, but for the walk's
-    std::unordered_set<size_t> m_indexedLengths;              // the lengths of those paths
+    std::unordered_set<size_t> m_indexedLengths;             // the lengths of those paths
     std::vector<std::string> m_notChecked;
     std::vector<std::string> m_walkProblems;
     bool m_entriesCurrent = true;

@@ -19,7 +19,10 @@ struct QcowImage {
     libqcow_file_t* file;
 };
 
-std::string QcowError(libqcow_error_t*& e) { return LibyalErrorText(e, libqcow_error_sprint, libqcow_error_free); }
+std::string QcowError(libqcow_error_t*& e)
+{
+    return LibyalErrorText(e, libqcow_error_sprint, libqcow_error_free);
+}
 
 ssize_t Read(TSK_IMG_INFO* img, TSK_OFF_T offset, char* buffer, size_t length)
 {
@@ -37,7 +40,10 @@ void Close(TSK_IMG_INFO* img)
     std::free(q);
 }
 
-void Stat(TSK_IMG_INFO*, FILE* out) { std::fprintf(out, "qcow2 image (libqcow)\n"); }
+void Stat(TSK_IMG_INFO*, FILE* out)
+{
+    std::fprintf(out, "qcow2 image (libqcow)\n");
+}
 
 }   // namespace
 

@@ -25,7 +25,10 @@ struct Creg {
 };
 using CregFile = CLibyalFile<Creg>;
 
-std::string TakeError(libcreg_error_t*& error) { return CregFile::Text(error); }
+std::string TakeError(libcreg_error_t*& error)
+{
+    return CregFile::Text(error);
+}
 
 struct KeyFree {
     void operator()(libcreg_key_t* k) const { libcreg_key_free(&k, nullptr); }

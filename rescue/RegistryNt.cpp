@@ -21,7 +21,10 @@ struct Regf {
 };
 using HiveFile = CLibyalFile<Regf>;
 
-std::string TakeError(libregf_error_t*& error) { return HiveFile::Text(error); }
+std::string TakeError(libregf_error_t*& error)
+{
+    return HiveFile::Text(error);
+}
 
 struct KeyFree {
     void operator()(libregf_key_t* k) const { libregf_key_free(&k, nullptr); }

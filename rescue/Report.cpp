@@ -94,7 +94,12 @@ std::string ReportJson(const InputReport& r)
         j.Field("registry_file", i.registryFile).Field("registry_read", i.registryRead);
         j.BeginArray("run_services");
         for (const RunServicesFinding& v : i.detection.values)
-            j.Begin().Field("name", v.name).Field("data", v.data).Field("path", v.path).Field("signature", v.carrier).End();
+            j.Begin()
+                .Field("name", v.name)
+                .Field("data", v.data)
+                .Field("path", v.path)
+                .Field("signature", v.carrier)
+                .End();
         j.EndArray().BeginArray("carriers");
         for (const CarrierReport& c : i.carriers)
             j.Begin().Field("path", c.path).Field("size", c.size).Field("found_by", c.how).End();
@@ -118,7 +123,8 @@ std::string ReportJson(const InputReport& r)
             j.BeginArray("deleted_values");
             for (const std::string& v : i.removal.deletedValues) j.Item(v);
             j.EndArray().BeginArray("quarantined");
-            for (const QuarantinedFile& q : i.removal.quarantined) j.Begin().Field("from", q.from).Field("to", q.to).End();
+            for (const QuarantinedFile& q : i.removal.quarantined)
+                j.Begin().Field("from", q.from).Field("to", q.to).End();
             j.EndArray().BeginArray("log");
             for (const RemovalEvent& e : i.removal.events) j.Item(RemovalLogText(e));
             j.EndArray().Field("registry_backup", i.registryBackup).Field("registry_error", i.registryEditError);

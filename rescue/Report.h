@@ -21,8 +21,8 @@ struct CarrierReport {
 };
 
 struct InstallationReport {
-    std::string where;     // the Windows folder as a path with its drive, e.g. C:\WINDOWS
-    std::string family;    // "Windows 9x/ME" or "Windows NT"
+    std::string where;    // the Windows folder as a path with its drive, e.g. C:\WINDOWS
+    std::string family;   // "Windows 9x/ME" or "Windows NT"
     size_t volume = 0;
     std::string registryFile;
     bool registryRead = false;

@@ -60,9 +60,9 @@ void RunInstallation(CDisk& disk, const Installation* installation, const Rescue
         } else {
             r.removalTried = true;
             Remove(machine, r.detection, kEmbeddedSignature, host, r.removal);
-            r.registryBackup = machine.Backup().empty() ? std::string()
-                                                        : std::string(1, machine.LetterOf(installation->volume)) +
-                                                              ":\\" + machine.Backup();
+            r.registryBackup = machine.Backup().empty()
+                                   ? std::string()
+                                   : std::string(1, machine.LetterOf(installation->volume)) + ":\\" + machine.Backup();
             r.registryEditError = machine.EditError();
         }
     }

@@ -101,7 +101,8 @@ bool CTskVolume::Find(const std::string& path, VolumeEntry& entry)
         return false;
     }
     // A path lookup may end on a deleted entry of that name: no file.
-    if ((file->name && (file->name->flags & TSK_FS_NAME_FLAG_UNALLOC)) || (file->meta->flags & TSK_FS_META_FLAG_UNALLOC))
+    if ((file->name && (file->name->flags & TSK_FS_NAME_FLAG_UNALLOC)) ||
+        (file->meta->flags & TSK_FS_META_FLAG_UNALLOC))
         return false;
     entry = EntryOf(file.get(), path);
     return true;
@@ -109,9 +110,9 @@ bool CTskVolume::Find(const std::string& path, VolumeEntry& entry)
 
 bool CTskVolume::List(const std::string& directory, std::vector<VolumeEntry>& entries)
 {
-    DirPtr dir(!m_fs ? nullptr
-                     : directory.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
-                                         : tsk_fs_dir_open(m_fs, TskPath(directory).c_str()));
+    DirPtr dir(!m_fs               ? nullptr
+               : directory.empty() ? tsk_fs_dir_open_meta(m_fs, m_fs->root_inum)
+                                   : tsk_fs_dir_open(m_fs, TskPath(directory).c_str()));
     return ListOpen(dir.get(), directory, entries, false);
 }
 
@@ -158,7 +159,8 @@ bool CTskVolume::ListOpen(TSK_FS_DIR* opened, const std::string& directory, std:
         if (text.size() > label.size() && text.compare(text.size() - label.size(), label.size(), label) == 0) continue;
         if (name->type == TSK_FS_NAME_TYPE_DIR) {
             FilePtr file(tsk_fs_dir_get(dir, i));
-            if (file && file->meta) entries.push_back(EntryOf(file.get(), namesOnly ? text : JoinPath(directory, text)));
+            if (file && file->meta)
+                entries.push_back(EntryOf(file.get(), namesOnly ? text : JoinPath(directory, text)));
             continue;
         }
         VolumeEntry e;
@@ -190,8 +192,8 @@ bool CTskVolume::Read(const VolumeEntry& entry, uint64_t offset, unsigned char* 
         return false;
     }
     if (offset >= uint64_t(file->meta->size)) return true;
-    ssize_t n = tsk_fs_file_read(file, TSK_OFF_T(offset), reinterpret_cast<char*>(buffer), length,
-                                 TSK_FS_FILE_READ_FLAG_NONE);
+    ssize_t n =
+        tsk_fs_file_read(file, TSK_OFF_T(offset), reinterpret_cast<char*>(buffer), length, TSK_FS_FILE_READ_FLAG_NONE);
     if (n < 0) {
         tsk_error_reset();
         return false;
@@ -228,8 +230,8 @@ bool CTskVolume::Rename(const std::string& from, const std::string& to)
     if (!Writable() || Find(to, existing)) return false;
     // mtools' exit status is not the whole story (a clash it skipped is no
     // error to it): the volume as read afterwards is.
-    const bool ran = RunMtools({"mmove", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(from),
-                                MtoolsPath(to)});
+    const bool ran =
+        RunMtools({"mmove", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), MtoolsPath(from), MtoolsPath(to)});
     VolumeEntry moved, left;
     return Refresh() && ran && Find(to, moved) && !Find(from, left);
 }
@@ -248,8 +250,8 @@ bool CTskVolume::WriteNew(const std::string& path, const std::vector<unsigned ch
     if (!Writable() || Find(path, existing)) return false;
     TempFile temp;
     if (!temp.Write(bytes)) return false;
-    const bool ran = RunMtools({"mcopy", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), temp.Path(),
-                                MtoolsPath(path)});
+    const bool ran =
+        RunMtools({"mcopy", "-D", "s", "-i", MtoolsImage(m_image.Path(), m_offset), temp.Path(), MtoolsPath(path)});
     VolumeEntry written;   // its bytes are read back by whoever wrote them
     return Refresh() && ran && Find(path, written) && written.size == bytes.size();
 }

@@ -13,9 +13,9 @@ struct VolumeEntry {
     std::string path;   // as the volume spells it, e.g. WINDOWS\SYSTEM\KERNEL32.DLL
     uint64_t size = 0;
     bool directory = false;
-    uint64_t id = 0;    // the file system's own number for it (fast reopen)
-    bool sized = true;  // false when a listing left the size to the first read
-    uint64_t place = 0; // where a directory's entries lie: what a loop repeats
+    uint64_t id = 0;      // the file system's own number for it (fast reopen)
+    bool sized = true;    // false when a listing left the size to the first read
+    uint64_t place = 0;   // where a directory's entries lie: what a loop repeats
 };
 
 class CVolume {
@@ -30,8 +30,7 @@ public:
     // The entries of one directory ("" is the root); false when it cannot be read.
     virtual bool List(const std::string& directory, std::vector<VolumeEntry>& entries) = 0;
     // Reads up to length bytes at offset; false when the file cannot be read.
-    virtual bool Read(const VolumeEntry& file, uint64_t offset, unsigned char* buffer, size_t length,
-                      size_t& got) = 0;
+    virtual bool Read(const VolumeEntry& file, uint64_t offset, unsigned char* buffer, size_t length, size_t& got) = 0;
     // The entries of a directory this volume listed; by default, by its path.
     virtual bool List(const VolumeEntry& directory, std::vector<VolumeEntry>& entries)
     {
@@ -50,8 +49,7 @@ public:
     // problems found on the way (unreadable directories, loops) are passed
     // to problem. Returns false when the walk could not finish.
     using FileVisit = std::function<void(const std::string& folder, VolumeEntry& entry)>;
-    bool Walk(const FileVisit& file,
-              const std::function<void(const std::string&)>& problem);
+    bool Walk(const FileVisit& file, const std::function<void(const std::string&)>& problem);
 
     // The removal's changes. Writable() says whether this volume takes them.
     virtual bool Writable() const { return false; }

@@ -20,28 +20,27 @@ namespace {
 
 const int kUsage = 64;
 
-const char kHelp[] =
-    "Usage: kestrix-rescue scan [--json] [--all-files] [--jobs N] INPUT...\n"
-    "       kestrix-rescue remove [--json] [--all-files] INPUT...\n"
-    "\n"
-    "Finds (scan) or finds and removes (remove) the Duskwire server on Windows disks\n"
-    "that are not running. INPUT is a disk image (a whole MBR disk or one volume;\n"
-    "raw or split raw, VHD, VMDK, EWF/E01, qcow2), a block device, or a directory\n"
-    "where a Windows volume is mounted.\n"
-    "\n"
-    "  --json       one JSON object per input and line, instead of text\n"
-    "  --all-files  check every file of every volume, not only the files the\n"
-    "               RunServices values name and those of the Windows and system folders\n"
-    "  --jobs N     scan N inputs at once (scan only)\n"
-    "  --help       this text\n"
-    "\n"
-    "remove writes only to a mounted directory, a raw image, a raw partition or a\n"
-    "block device: it moves the server's files into \"Infected Files\" at the root of\n"
-    "their own volume and deletes its RunServices values from SYSTEM.DAT,\n"
-    "keeping a copy of the file as it was (SYSTEM.KXn). A scan never writes.\n"
-    "\n"
-    "Exit status: 0 nothing found; 1 found (scan) or found and all removed (remove);\n"
-    "2 some input could not be read whole, or a removal step failed; 64 usage.\n";
+const char kHelp[] = "Usage: kestrix-rescue scan [--json] [--all-files] [--jobs N] INPUT...\n"
+                     "       kestrix-rescue remove [--json] [--all-files] INPUT...\n"
+                     "\n"
+                     "Finds (scan) or finds and removes (remove) the Duskwire server on Windows disks\n"
+                     "that are not running. INPUT is a disk image (a whole MBR disk or one volume;\n"
+                     "raw or split raw, VHD, VMDK, EWF/E01, qcow2), a block device, or a directory\n"
+                     "where a Windows volume is mounted.\n"
+                     "\n"
+                     "  --json       one JSON object per input and line, instead of text\n"
+                     "  --all-files  check every file of every volume, not only the files the\n"
+                     "               RunServices values name and those of the Windows and system folders\n"
+                     "  --jobs N     scan N inputs at once (scan only)\n"
+                     "  --help       this text\n"
+                     "\n"
+                     "remove writes only to a mounted directory, a raw image, a raw partition or a\n"
+                     "block device: it moves the server's files into \"Infected Files\" at the root of\n"
+                     "their own volume and deletes its RunServices values from SYSTEM.DAT,\n"
+                     "keeping a copy of the file as it was (SYSTEM.KXn). A scan never writes.\n"
+                     "\n"
+                     "Exit status: 0 nothing found; 1 found (scan) or found and all removed (remove);\n"
+                     "2 some input could not be read whole, or a removal step failed; 64 usage.\n";
 
 int Usage(const std::string& why)
 {
@@ -116,8 +115,7 @@ int main(int argc, char** argv)
         return true;
     };
     auto worker = [&] {
-        while (runNext()) {
-        }
+        while (runNext()) {}
     };
     // One job runs on the main thread: a thread's own heap grows in small
     // steps, which costs a large scan a system call every few pages.

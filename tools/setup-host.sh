@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(wine wine32:i386 wine64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev
           xvfb x11-utils imagemagick googletest cmake make file zip python3
-          g++ clang libfuzzer-14-dev libclang-rt-14-dev yara
+          g++ clang clang-format libfuzzer-14-dev libclang-rt-14-dev yara
           pkg-config sleuthkit libtsk-dev libcreg-dev libcreg-utils libregf-dev libqcow-dev
           libbfio-dev mtools dosfstools qemu-utils ntfs-3g ewf-tools)
 

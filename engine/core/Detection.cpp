@@ -74,7 +74,8 @@ public:
         }
 
         for (size_t i = 0; i < processList.size(); ++i)
-            m_result.images.push_back({processList[i], i < firstCount && foundFirst ? FoundBy::RunServices : FoundBy::FullScan});
+            m_result.images.push_back(
+                {processList[i], i < firstCount && foundFirst ? FoundBy::RunServices : FoundBy::FullScan});
         ReadConfigurations(processList, configCount);
         MatchValueNames(processList);
         m_result.registryList = m_result.valueNames;

@@ -52,8 +52,7 @@ public:
     // Reads up to length bytes at offset into buffer, leaving bytes past the
     // end of the file as they were. False when the file cannot be opened;
     // got is 0 when the offset cannot be reached.
-    virtual bool ReadAt(const std::string& path, long offset, unsigned char* buffer, size_t length,
-                        size_t& got) = 0;
+    virtual bool ReadAt(const std::string& path, long offset, unsigned char* buffer, size_t length, size_t& got) = 0;
     virtual FileState StateOf(const std::string& path) = 0;
     // Whether anything (a file or a directory) has this name.
     virtual bool Exists(const std::string& path) = 0;

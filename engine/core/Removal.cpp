@@ -143,8 +143,7 @@ private:
             return Halt(path);   // relative to what? nothing is guessed
         }
         // The same file listed twice is moved once.
-        if (std::any_of(m_seen.begin(), m_seen.end(), [&](const std::string& s) { return Same(s, path); }))
-            return true;
+        if (std::any_of(m_seen.begin(), m_seen.end(), [&](const std::string& s) { return Same(s, path); })) return true;
         m_seen.push_back(path);
 
         FileState state = m_machine.StateOf(path);
@@ -166,11 +165,8 @@ private:
             m_used.push_back(m_machine.LowerCase(target));
             m_result.quarantined.push_back({path, target});
             return true;
-        case MoveResult::NotFound:
-            Say(RemovalEvent::FileNotFound, path);
-            return true;
-        case MoveResult::Failed:
-            break;
+        case MoveResult::NotFound: Say(RemovalEvent::FileNotFound, path); return true;
+        case MoveResult::Failed: break;
         }
         return Halt(path);
     }
@@ -229,7 +225,8 @@ private:
             if (m_machine.Exists(incoming) && m_machine.Exists(path)) m_machine.Delete(incoming);
             return moved;
         }
-        if (!older) return m_machine.Move(incoming, target) == MoveResult::Moved ? MoveResult::Moved : MoveResult::Failed;
+        if (!older)
+            return m_machine.Move(incoming, target) == MoveResult::Moved ? MoveResult::Moved : MoveResult::Failed;
 
         const std::string aside = FreeName("KSXOLD");
         if (m_machine.Move(target, aside) != MoveResult::Moved) return MoveResult::Failed;   // both copies kept

@@ -16,16 +16,16 @@ struct RemovalEvent {
         Started,
         TerminationFailed,
         Terminated,
-        ValueMissing,        // subject: a value name that is not there, beside a default value
-        ValueLeftAlone,      // its data names no file that carries the signature
-        ValueNotDeleted,     // the system refused to delete it
+        ValueMissing,      // subject: a value name that is not there, beside a default value
+        ValueLeftAlone,    // its data names no file that carries the signature
+        ValueNotDeleted,   // the system refused to delete it
         RegistryCleanFailed,
         RegistryCleaned,
-        DirectoryFailed,     // subject: the quarantine directory with its final backslash
-        NotPlainFileName,    // subject: a configuration block's file name
-        FileLeftAlone,       // subject: a path that does not carry the signature
-        FileNotFound,        // subject: a path that vanished under the move
-        RenameHalted,        // subject: the path that could not be moved
+        DirectoryFailed,    // subject: the quarantine directory with its final backslash
+        NotPlainFileName,   // subject: a configuration block's file name
+        FileLeftAlone,      // subject: a path that does not carry the signature
+        FileNotFound,       // subject: a path that vanished under the move
+        RenameHalted,       // subject: the path that could not be moved
         FilesQuarantined,
     };
     Kind kind;

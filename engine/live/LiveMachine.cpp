@@ -31,7 +31,8 @@ bool CLiveMachine::ReadRunServices(std::vector<RunServicesValue>& values)
 
 ValueLookup CLiveMachine::LookUpRunServicesValue(const std::string& name, std::string& data)
 {
-    if (m_runServices.Open(HKEY_LOCAL_MACHINE, KX_RUNSERVICES_PATH) != ERROR_SUCCESS) return ValueLookup::KeyUnavailable;
+    if (m_runServices.Open(HKEY_LOCAL_MACHINE, KX_RUNSERVICES_PATH) != ERROR_SUCCESS)
+        return ValueLookup::KeyUnavailable;
     return m_runServices.LookUp(name, data);
 }
 

@@ -43,8 +43,9 @@ void Walk(TSK_IMG_INFO* img, TSK_OFF_T offset, Tally& tally)
     TSK_FS_INFO* fs = tsk_fs_open_img(img, offset, TSK_FS_TYPE_FAT_DETECT);
     if (!fs) fs = tsk_fs_open_img(img, offset, TSK_FS_TYPE_NTFS_DETECT);
     if (!fs) return;
-    tsk_fs_dir_walk(fs, fs->root_inum, TSK_FS_DIR_WALK_FLAG_ENUM(TSK_FS_DIR_WALK_FLAG_ALLOC | TSK_FS_DIR_WALK_FLAG_RECURSE |
-                                                           TSK_FS_DIR_WALK_FLAG_NOORPHAN),
+    tsk_fs_dir_walk(fs, fs->root_inum,
+                    TSK_FS_DIR_WALK_FLAG_ENUM(TSK_FS_DIR_WALK_FLAG_ALLOC | TSK_FS_DIR_WALK_FLAG_RECURSE |
+                                              TSK_FS_DIR_WALK_FLAG_NOORPHAN),
                     Visit, &tally);
     tsk_fs_close(fs);
 }

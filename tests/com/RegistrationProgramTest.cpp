@@ -119,7 +119,8 @@ TEST_F(RegistrationProgramTest, UnregistrationLeavesAnotherProductsProgIdAlone)
         {"ScanEngine.ScanEngine\\CurVer", "ScanEngine.ScanEngine.7"},
         {"ScanEngine.ScanEngine.1\\CLSID", kForeignClsid},
     };
-    for (const auto& k : keys) ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueA(HKEY_CLASSES_ROOT, k.first, REG_SZ, k.second, 0));
+    for (const auto& k : keys)
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueA(HKEY_CLASSES_ROOT, k.first, REG_SZ, k.second, 0));
     std::vector<std::string> before, after;
     ListTree(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine", before);
     ListTree(HKEY_CLASSES_ROOT, "ScanEngine.ScanEngine.1", before);

@@ -89,8 +89,8 @@ TEST_F(BadInputTest, QuarantineOnADriveTooSmallForTheServerKeepsTheOlderCopyAndT
     ChildProcess running(server.Path());
     {
         // Room for the log, not for the server.
-        kx::FileHandle filler(::CreateFileA((work / "filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                            nullptr));
+        kx::FileHandle filler(
+            ::CreateFileA((work / "filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(filler.Valid());
         std::string block(4096, 'x');
         DWORD written = 0;
@@ -98,8 +98,8 @@ TEST_F(BadInputTest, QuarantineOnADriveTooSmallForTheServerKeepsTheOlderCopyAndT
     }
     ::DeleteFileA((work / "filler").c_str());
     {
-        kx::FileHandle filler(::CreateFileA((work / "filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                            nullptr));
+        kx::FileHandle filler(
+            ::CreateFileA((work / "filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         std::string block(4096, 'x');
         DWORD written = 0;
         ULARGE_INTEGER free{};

@@ -42,8 +42,9 @@ TEST_F(RegistryKeyTest, ValuesComeInTheKeysOrderWithTheDefaultValueUnnamed)
     RunServicesState::SetString("WithArgs", "C:\\tools\\agent.exe -run");
     RunServicesState::SetString("EmptyData", "");
     // Wine enumerates values sorted by name, the default value first.
-    EXPECT_EQ((std::vector<std::string>{"= .exe", "Agent=agent.exe", "EmptyData=", "WithArgs=C:\\tools\\agent.exe -run"}),
-              Read());
+    EXPECT_EQ(
+        (std::vector<std::string>{"= .exe", "Agent=agent.exe", "EmptyData=", "WithArgs=C:\\tools\\agent.exe -run"}),
+        Read());
 }
 
 TEST_F(RegistryKeyTest, DataOfAnyTypeIsReadAsTextWithinTheBuffer)

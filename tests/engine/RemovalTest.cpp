@@ -146,7 +146,7 @@ TEST_F(RemovalTest, RemovesEverythingDetectedAndKeepsEveryCopyOfEachName)
 TEST_F(RemovalTest, NamesThatAreNotThereCostNothingAndCapitalBlankExeKeepsItsName)
 {
     TempFile image(FixturePath("server_blank_value.exe"), dir / " .EXE");   // its block names " .exe" and " "
-    TempFile installed(FixturePath("clean.exe"), sys + " .exe");              // no signature: not the server's
+    TempFile installed(FixturePath("clean.exe"), sys + " .exe");            // no signature: not the server's
     ChildProcess running(image.Path());
     RunServicesState::SetString("", "unrelated.exe");
     RunServicesState::SetString("Keep", "keep.exe");
@@ -335,8 +335,8 @@ TEST_F(RemovalTest, AFileNamedByABlockIsMovedOnlyWhenItCarriesTheSignature)
     EXPECT_EQ(before, ReadWholeFile(notepad));
     EXPECT_FALSE(FileExists(Quarantined("notepad.exe.KSX")));
     EXPECT_TRUE(FileExists(Quarantined("dropper.exe.KSX")));
-    EXPECT_NE(std::string::npos,
-              o.log.find("*NOTICE* The file " + notepad + " does not carry the Duskwire signature. File left alone.\r\n"))
+    EXPECT_NE(std::string::npos, o.log.find("*NOTICE* The file " + notepad +
+                                            " does not carry the Duskwire signature. File left alone.\r\n"))
         << o.log;
 }
 
@@ -363,7 +363,8 @@ TEST_F(RemovalTest, AnotherProgramsDefaultValueSurvivesMissingAndRepeatedNames)
 
         Outcome o = Run();
         EXPECT_EQ(1, o.removed) << c.what;
-        EXPECT_EQ(c.installed ? std::vector<std::string>({"Agent", "Agent", "Agent"}) : std::vector<std::string>{"Evil"},
+        EXPECT_EQ(c.installed ? std::vector<std::string>({"Agent", "Agent", "Agent"})
+                              : std::vector<std::string>{"Evil"},
                   o.registry)
             << c.what;
         const std::vector<RegValue> left = RunServicesState::Values();

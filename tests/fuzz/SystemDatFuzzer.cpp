@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ReadRunServices9x(file, values, error);
     ListRegistry9x(file, listing, error);
 
-    for (const std::string& name : {std::string(), std::string("SystemTray"),
-                                    values.empty() ? std::string("x") : values.front().name}) {
+    for (const std::string& name :
+         {std::string(), std::string("SystemTray"), values.empty() ? std::string("x") : values.front().name}) {
         std::vector<unsigned char> edited = file;
         if (DeleteCregValue(edited, kRunServicesKey, name) == CregEdit::Deleted) {
             if (edited.size() != file.size()) std::abort();

@@ -105,8 +105,9 @@ TEST(DetectionRules, ConfigurationScanSkipsUnreadableFilesAndReadsAtMostTenBlock
     EXPECT_EQ(10u, d.configs.size());
     EXPECT_EQ(11u, d.valueNames.size());   // (Default) and ten records
     EXPECT_EQ("C:\\D\\AGENT10.EXE", d.configs.back().imagePath);
-    EXPECT_NE(std::string::npos, DetectionLogText(d).find("CONFIGURATION SCAN PHASE: Error trying to open the file "
-                                                         "C:\\D\\AGENT1.EXE for configuration scanning.  File skipped."));
+    EXPECT_NE(std::string::npos,
+              DetectionLogText(d).find("CONFIGURATION SCAN PHASE: Error trying to open the file "
+                                       "C:\\D\\AGENT1.EXE for configuration scanning.  File skipped."));
 }
 
 TEST(RemovalRules, TakesOnlyWhatCarriesTheSignature)
@@ -115,37 +116,82 @@ TEST(RemovalRules, TakesOnlyWhatCarriesTheSignature)
         const char* what;
         std::string blockFile, blockValue;
         std::function<void(CFakeMachine&)> setUp;
-        std::vector<std::string> valuesLeft;       // besides the foreign default value
-        std::vector<std::string> filesLeft;        // still where they were
-        std::vector<std::string> quarantined;      // names in Infected Files
+        std::vector<std::string> valuesLeft;    // besides the foreign default value
+        std::vector<std::string> filesLeft;     // still where they were
+        std::vector<std::string> quarantined;   // names in Infected Files
         RemovalEvent::Kind said;
         std::string subject;
     };
     const Case cases[] = {
-        {"a system file without the signature", "notepad.exe", "Agent",
-         [](CFakeMachine& m) { m.Put(kSys + "notepad.exe", CleanBytes()); }, {}, {kSys + "notepad.exe"},
-         {"DROPPER.EXE.KSX"}, RemovalEvent::FileLeftAlone, kSys + "notepad.exe"},
-        {"\"(Default)\" as a block name", "agent.exe", "(Default)", [](CFakeMachine&) {}, {}, {},
-         {"DROPPER.EXE.KSX"}, RemovalEvent::ValueLeftAlone, "(Default)"},
-        {"an empty value name", "agent.exe", "", [](CFakeMachine&) {}, {}, {}, {"DROPPER.EXE.KSX"},
-         RemovalEvent::FilesQuarantined, ""},
-        {"a missing value name", "agent.exe", "Evil", [](CFakeMachine&) {}, {}, {}, {"DROPPER.EXE.KSX"},
-         RemovalEvent::ValueMissing, "Evil"},
-        {"a name with a path", "..\\notepad.exe", "Agent",
-         [](CFakeMachine& m) { m.Put("C:\\WINDOWS\\notepad.exe", ServerBytes("x", "y")); }, {},
-         {"C:\\WINDOWS\\notepad.exe"}, {"DROPPER.EXE.KSX"}, RemovalEvent::NotPlainFileName, "..\\notepad.exe"},
-        {"a value whose data names a file without the signature", "agent.exe", "Agent",
+        {"a system file without the signature",
+         "notepad.exe",
+         "Agent",
+         [](CFakeMachine& m) { m.Put(kSys + "notepad.exe", CleanBytes()); },
+         {},
+         {kSys + "notepad.exe"},
+         {"DROPPER.EXE.KSX"},
+         RemovalEvent::FileLeftAlone,
+         kSys + "notepad.exe"},
+        {"\"(Default)\" as a block name",
+         "agent.exe",
+         "(Default)",
+         [](CFakeMachine&) {},
+         {},
+         {},
+         {"DROPPER.EXE.KSX"},
+         RemovalEvent::ValueLeftAlone,
+         "(Default)"},
+        {"an empty value name",
+         "agent.exe",
+         "",
+         [](CFakeMachine&) {},
+         {},
+         {},
+         {"DROPPER.EXE.KSX"},
+         RemovalEvent::FilesQuarantined,
+         ""},
+        {"a missing value name",
+         "agent.exe",
+         "Evil",
+         [](CFakeMachine&) {},
+         {},
+         {},
+         {"DROPPER.EXE.KSX"},
+         RemovalEvent::ValueMissing,
+         "Evil"},
+        {"a name with a path",
+         "..\\notepad.exe",
+         "Agent",
+         [](CFakeMachine& m) { m.Put("C:\\WINDOWS\\notepad.exe", ServerBytes("x", "y")); },
+         {},
+         {"C:\\WINDOWS\\notepad.exe"},
+         {"DROPPER.EXE.KSX"},
+         RemovalEvent::NotPlainFileName,
+         "..\\notepad.exe"},
+        {"a value whose data names a file without the signature",
+         "agent.exe",
+         "Agent",
          [](CFakeMachine& m) {
              m.values.push_back({"Agent", "C:\\TOOLS\\AGENT.EXE"});
              m.Put("C:\\TOOLS\\AGENT.EXE", CleanBytes());
          },
-         {"Agent"}, {"C:\\TOOLS\\AGENT.EXE"}, {"DROPPER.EXE.KSX"}, RemovalEvent::ValueLeftAlone, "Agent"},
-        {"the installed copy and its value", "agent.exe", "Agent",
+         {"Agent"},
+         {"C:\\TOOLS\\AGENT.EXE"},
+         {"DROPPER.EXE.KSX"},
+         RemovalEvent::ValueLeftAlone,
+         "Agent"},
+        {"the installed copy and its value",
+         "agent.exe",
+         "Agent",
          [](CFakeMachine& m) {
              m.values.push_back({"Agent", "agent.exe"});
              m.Put(kSys + "agent.exe", ServerBytes("agent.exe", "Agent"));
          },
-         {}, {}, {"DROPPER.EXE.KSX", "agent.exe.KSX"}, RemovalEvent::FilesQuarantined, ""},
+         {},
+         {},
+         {"DROPPER.EXE.KSX", "agent.exe.KSX"},
+         RemovalEvent::FilesQuarantined,
+         ""},
     };
     for (const Case& c : cases) {
         CFakeMachine m = DropperMachine(c.blockFile, c.blockValue);

@@ -22,7 +22,9 @@ namespace {
 std::string Program(bool server, const std::string& fileName, const std::string& valueName)
 {
     std::string bytes(kConfigurationOffset + kConfigurationBlockSize, '\x90');
-    if (server) bytes.replace(kSignatureOffset, kSignatureLength, reinterpret_cast<const char*>(TestSignature()), kSignatureLength);
+    if (server)
+        bytes.replace(kSignatureOffset, kSignatureLength, reinterpret_cast<const char*>(TestSignature()),
+                      kSignatureLength);
     std::string block = std::string(3, '\0') + fileName + '\0' + "\xAA\xBB\xCC\xDD" + valueName + '\0';
     block.resize(kConfigurationBlockSize, '\0');
     bytes.replace(kConfigurationOffset, kConfigurationBlockSize, block);

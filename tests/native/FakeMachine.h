@@ -23,10 +23,10 @@ public:
     struct File {
         std::string bytes;
         bool directory = false;
-        bool inUse = false;      // held by another opener
+        bool inUse = false;   // held by another opener
         bool unreadable = false;
         bool blockUnreadable = false;   // cannot be opened once the signature was read
-        bool fixed = false;      // refuses to be moved
+        bool fixed = false;             // refuses to be moved
     };
 
     std::string system = "C:\\WINDOWS\\SYSTEM";
@@ -34,7 +34,7 @@ public:
     // Per drive letter, a quarantine directory of that drive's own (else the one above).
     std::map<char, std::string> quarantineOn;
     std::vector<std::string> unmakeable;   // directories that cannot be made
-    std::map<std::string, File> files;   // by lower-case path
+    std::map<std::string, File> files;     // by lower-case path
     std::vector<RunServicesValue> values;
     bool keyAvailable = true;
     std::vector<std::string> refusedDeletes;   // value names the system will not delete
