@@ -1,7 +1,6 @@
 #include "AppMessages.h"
 
 #include "Dialog.h"
-#include "Settings.h"
 #include "resource.h"
 
 std::string LoadAppString(UINT id)

@@ -1,13 +1,11 @@
 #include "KestrixApp.h"
 
 #include "AppMessages.h"
-#include "EngineSlot.h"
 #include "Application.h"
 #include "Handles.h"
 #include "MainFrame.h"
 #include "OptionsDialog.h"
 #include "RegistryTree.h"
-#include "Settings.h"
 #include "SingleInstance.h"
 #include "Text.h"
 #include "resource.h"
@@ -33,18 +31,15 @@ std::string Regsvr32Path()
 
 }   // namespace
 
-CKestrixApp::CKestrixApp()
-{
-    CreateSettingsState();
-}
+CKestrixApp::CKestrixApp() = default;   // the state starts with the default settings
 
 CKestrixApp::~CKestrixApp()
 {
     m_pFrame.reset();
-    ReleaseEngine();
-    if (!m_bOtherInstanceRuns) SaveSettings();
-    DestroySettingsState();
-    if (!m_bOtherInstanceRuns) ::CoUninitialize();
+    m_state.ReleaseEngine();
+    if (m_bOtherInstanceRuns) return;
+    m_state.SaveSettings();
+    ::CoUninitialize();
 }
 
 bool CKestrixApp::InitInstance()
@@ -70,10 +65,10 @@ bool CKestrixApp::InitInstance()
         AppMessageBox(kRegistrationFailed);
         return false;
     }
-    ReadSettings(key.Get());
+    ReadSettings(key.Get(), m_state.Settings());
     key.Reset();
 
-    m_pFrame.reset(new CMainFrame);
+    m_pFrame.reset(new CMainFrame(m_state));
     m_pMainWnd = m_pFrame.get();
     if (!m_pFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr)) {
         m_pMainWnd = nullptr;
@@ -96,19 +91,19 @@ bool CKestrixApp::RegisterEngine(HKEY settingsKey)
     kx::KernelHandle process(pi.hProcess), thread(pi.hThread);
     ::WaitForSingleObject(process.Get(), INFINITE);
 
-    ReleaseEngine();
-    if (!CreateEngine()) return false;
+    m_state.ReleaseEngine();
+    if (!m_state.CreateEngine()) return false;
     ::RegSetValueExA(settingsKey, "Installed", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kInstalled),
                      sizeof kInstalled);
     {
-        COptionsDialog dialog;
+        COptionsDialog dialog(m_state.Settings());
         dialog.DoModal();
     }
-    WriteSettings(settingsKey);
+    WriteSettings(settingsKey, m_state.Settings());
     return true;
 }
 
-void CKestrixApp::Uninstall(CSystemTray& tray)
+void CKestrixApp::Uninstall(CProgramState& state, CSystemTray& tray)
 {
     kx::RegKey maker;
     const std::string regsvr32 = Regsvr32Path();
@@ -123,7 +118,7 @@ void CKestrixApp::Uninstall(CSystemTray& tray)
     maker.Reset();
     ::ShellExecuteA(nullptr, "open", regsvr32.c_str(), " quarrion.dll /u /s", nullptr, SW_SHOWDEFAULT);
     AppMessageBox("Kestrix has been successfully uninstalled!");
-    g_bUninstalled = true;
+    state.SetUninstalled();
     tray.DeleteTrayIcon();
     ::ExitProcess(kx::kImmediateExitCode);
 }

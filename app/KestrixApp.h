@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Application.h"
+#include "ProgramState.h"
 #include "SingleInstance.h"
 
 #include <memory>
@@ -25,11 +26,12 @@ public:
 
     // Deletes the settings key, starts the unregistration and ends the
     // process with 65535 (nothing else is cleaned up).
-    static void Uninstall(CSystemTray& tray);
+    static void Uninstall(CProgramState& state, CSystemTray& tray);
 
     static const char* const kRegistrationFailed;
 
 private:
+    CProgramState m_state;   // before the frame, which refers to it
     std::unique_ptr<CMainFrame> m_pFrame;
     CSingleInstance m_instance;
     bool m_bOtherInstanceRuns = false;   // this start ends at once, writing nothing

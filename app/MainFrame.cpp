@@ -3,19 +3,20 @@
 #include "FormatText.h"
 #include "AboutBox.h"
 #include "AppMessages.h"
-#include "EngineSlot.h"
 #include "KestrixApp.h"
 #include "OptionsDialog.h"
 #include "ScanDialog.h"
-#include "Settings.h"
+#include "ProgramState.h"
 #include "Version.h"
 #include "resource.h"
 
+#include <utility>
+
 const char* const CMainFrame::kTrayTip = KX_TITLE;
 
-CMainFrame::CMainFrame()
+CMainFrame::CMainFrame(CProgramState& state) : m_state(state)
 {
-    ReleaseEngine();
+    m_state.ReleaseEngine();
 }
 
 CMainFrame::~CMainFrame()
@@ -47,7 +48,7 @@ UINT_PTR CMainFrame::StartTimer(UINT interval)
     if (id == 0) {
         ::MessageBoxA(nullptr, "Unable to obtain timer. Timed scanning has been turned off.",
                       LoadAppString(IDS_TITLE).c_str(), MB_OK | MB_SYSTEMMODAL);
-        g_pSettings->TimedScanning = 0;
+        m_state.Settings().TimedScanning = 0;
     }
     return id;
 }
@@ -70,7 +71,7 @@ void CMainFrame::StopScanTimer()
 void CMainFrame::RestartTimer()
 {
     StopScanTimer();
-    m_nTimerId = StartTimer(static_cast<UINT>(g_pSettings->ScanInterval));
+    m_nTimerId = StartTimer(static_cast<UINT>(m_state.Settings().ScanInterval));
 }
 
 void CMainFrame::Close()
@@ -84,15 +85,15 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam)
     HICON icon = ::LoadIconA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDI_KESTRIX));
     if (!m_tray.CreateTrayIcon(nullptr, kTrayCallback, kTrayTip, icon, IDR_TRAYMENU)) return -1;
     m_tray.SetDefaultItem(0, TRUE);
-    if (g_pSettings->AutoScan) OnDetect();
+    if (m_state.Settings().AutoScan) Detect();
     if (!m_hWnd) return -1;   // Exit was chosen in a results dialog
-    if (g_pSettings->TimedScanning) RestartTimer();
+    if (m_state.Settings().TimedScanning) RestartTimer();
     return 0;
 }
 
 LRESULT CMainFrame::OnTimer(WPARAM wParam, LPARAM lParam)
 {
-    OnDetect();
+    Detect();   // also under the about box, which leaves the timer running
     return m_hWnd ? DefWindowProc(WM_TIMER, wParam, lParam) : 0;
 }
 
@@ -108,42 +109,55 @@ LRESULT CMainFrame::OnEndSession(WPARAM wParam, LPARAM lParam)
 {
     // The session ends: Windows may end the process from here on without the
     // normal exit that would write the settings.
-    if (wParam) SaveSettings();
+    if (wParam) m_state.SaveSettings();
     return DefWindowProc(WM_ENDSESSION, wParam, lParam);
+}
+
+bool CMainFrame::Busy() const
+{
+    return m_state.PassRunning() || m_pShownDialog;
 }
 
 void CMainFrame::OnDetect()
 {
-    if (Busy()) return;   // a nested tick or command while a detection runs
-    m_bBusy = 1;
+    if (!Busy()) Detect();
+}
+
+void CMainFrame::Detect()
+{
+    if (m_state.PassRunning()) return;   // a nested tick or command
     StopScanTimer();
-    EnsureEngineOrExit();
     LONG result = 0;
     {
-        CEnginePassScope pass;
-        g_pEngine->Init(g_pSettings->LoggingEnabled, g_pSettings->SilentMode, &result);
-        g_pEngine->DetectDW(&result);
+        // With its "not detected" box: what that box dispatches is ignored too.
+        CEnginePassScope pass(m_state);
+        IScanEngine* engine = m_state.EnsureEngineOrExit();
+        const AppSettings& settings = m_state.Settings();
+        engine->Init(settings.LoggingEnabled, settings.SilentMode, &result);
+        engine->DetectDW(&result);
+        if (result == 0) {
+            if (settings.SilentMode == 0) AppMessageBox(IDS_NOT_DETECTED, MB_OK);
+            m_state.ReleaseEngine();
+        }
     }
-    if (result == 0) {
-        if (g_pSettings->SilentMode == 0) AppMessageBox(IDS_NOT_DETECTED, MB_OK);
-        ReleaseEngine();
-    } else {
-        CScanDialog dialog(CScanDialog::kResultsMode);
+    if (result != 0) {
+        // Its Remove runs a pass of its own; the frame takes no command while
+        // the dialog is up, and the timer stays stopped.
+        CScanDialog dialog(m_state, CScanDialog::kResultsMode);
         if (RunWithTrayHidden(dialog, true) == IDOK) {
-            Close();   // the program is ending: busy stays set, the timer stopped
+            Close();   // the program is ending, the timer stopped
             return;
         }
     }
-    if (g_pSettings->TimedScanning) RestartTimer();
-    m_bBusy = 0;
+    if (m_state.Settings().TimedScanning) RestartTimer();
 }
 
 INT_PTR CMainFrame::RunWithTrayHidden(kx::CDialog& dialog, bool okEndsTheProgram)
 {
     m_tray.HideTrayIcon();
-    m_pShownDialog = &dialog;
+    kx::CDialog* outer = std::exchange(m_pShownDialog, &dialog);   // a tick's results over the about box
     INT_PTR choice = dialog.DoModal();
-    m_pShownDialog = nullptr;
+    m_pShownDialog = outer;
     if (!(okEndsTheProgram && choice == IDOK)) m_tray.RestoreTrayIcon();   // else it goes with the program
     return choice;
 }
@@ -159,13 +173,13 @@ void CMainFrame::OnOpen()
     if (Busy()) return;
     StopScanTimer();
     {
-        CScanDialog dialog;
+        CScanDialog dialog(m_state);
         if (RunWithTrayHidden(dialog, true) == IDOK) {
             Close();
             return;
         }
     }
-    if (g_pSettings->TimedScanning) RestartTimer();
+    if (m_state.Settings().TimedScanning) RestartTimer();
 }
 
 void CMainFrame::OnOptions()
@@ -173,10 +187,10 @@ void CMainFrame::OnOptions()
     if (Busy()) return;
     StopScanTimer();
     {
-        COptionsDialog dialog;
-        if (RunWithTrayHidden(dialog, false) == IDOK) SaveSettings();
+        COptionsDialog dialog(m_state.Settings());
+        if (RunWithTrayHidden(dialog, false) == IDOK) m_state.SaveSettings();
     }
-    if (g_pSettings->TimedScanning)
+    if (m_state.Settings().TimedScanning)
         RestartTimer();
     else
         StopScanTimer();
@@ -194,11 +208,10 @@ void CMainFrame::OnAbout()
 void CMainFrame::OnUninstall()
 {
     if (Busy()) return;
-    // Busy for the whole command: its message boxes pump messages, and a
+    // A pass for the whole command: its message boxes pump messages, and a
     // timer tick must not start a detection once the engine is unregistered.
-    m_bBusy = 1;
-    CKestrixApp::Uninstall(m_tray);
-    m_bBusy = 0;   // it failed: the program goes on
+    CEnginePassScope pass(m_state);
+    CKestrixApp::Uninstall(m_state, m_tray);   // returns only when it failed: the program goes on
 }
 
 void CMainFrame::OnExit()

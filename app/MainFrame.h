@@ -5,12 +5,13 @@
 
 #include "Dialog.h"
 #include "FrameWindow.h"
-#include "Settings.h"
 #include "SystemTray.h"
+
+class CProgramState;
 
 class CMainFrame : public kx::CFrameWnd {
 public:
-    CMainFrame();   // empties g_pEngine
+    explicit CMainFrame(CProgramState& state);   // empties the engine slot
     ~CMainFrame() override;
 
     UINT_PTR StartTimer(UINT interval);
@@ -25,8 +26,8 @@ public:
 protected:
     const kx::MessageMap* GetMessageMap() const override;
 
+    CProgramState& m_state;
     UINT_PTR m_nTimerId = 0;
-    BYTE m_bBusy = 0;
     kx::CDialog* m_pShownDialog = nullptr;   // the dialog RunWithTrayHidden runs
 
 private:
@@ -38,9 +39,12 @@ private:
     void OnDetect();
     void OnOptions();
     void OnAbout();
-    // A command of the frame, or a tick, is ignored while the frame runs one
-    // (m_bBusy) or any engine pass runs (g_bEnginePass).
-    bool Busy() const { return m_bBusy || g_bEnginePass; }
+    // The start-up scan and each tick; the tray's Detect when not busy.
+    void Detect();
+    // A command of the tray menu is ignored while a pass runs, and while a
+    // dialog of the frame is up (the icon is hidden then: only another
+    // program could send one; Open brings that dialog forward instead).
+    bool Busy() const;
     // Runs a dialog modally with the tray icon hidden, and shows the icon
     // again afterwards unless OK in it ends the program.
     INT_PTR RunWithTrayHidden(kx::CDialog& dialog, bool okEndsTheProgram);

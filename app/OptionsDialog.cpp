@@ -7,7 +7,10 @@ namespace {
 const LONG kMinute = 60000;
 }
 
-COptionsDialog::COptionsDialog(HWND hParent) : CDialog(IDD_OPTIONS, hParent) {}
+COptionsDialog::COptionsDialog(AppSettings& settings, HWND hParent)
+    : CDialog(IDD_OPTIONS, hParent), m_settings(settings)
+{
+}
 
 const kx::MessageMap* COptionsDialog::GetMessageMap() const
 {
@@ -40,37 +43,37 @@ LONG COptionsDialog::CheckState(const kx::CControl& box) const
 LRESULT COptionsDialog::OnShowWindow(WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = DefWindowProc(WM_SHOWWINDOW, wParam, lParam);
-    m_autoScan.Send(BM_SETCHECK, g_pSettings->AutoScan);
-    m_logging.Send(BM_SETCHECK, g_pSettings->LoggingEnabled);
-    m_monitor.Send(BM_SETCHECK, g_pSettings->TimedScanning);
-    m_silent.Send(BM_SETCHECK, g_pSettings->SilentMode);
+    m_autoScan.Send(BM_SETCHECK, m_settings.AutoScan);
+    m_logging.Send(BM_SETCHECK, m_settings.LoggingEnabled);
+    m_monitor.Send(BM_SETCHECK, m_settings.TimedScanning);
+    m_silent.Send(BM_SETCHECK, m_settings.SilentMode);
     // Whole minutes, truncated; anything outside 1..10 shows no selection.
-    LONG index = g_pSettings->ScanInterval / 1000 / 60 - 1;
+    LONG index = m_settings.ScanInterval / 1000 / 60 - 1;
     if (index < 0 || index > 9) index = -1;
     m_interval.Send(CB_SETCURSEL, static_cast<WPARAM>(index));
-    if (g_pSettings->TimedScanning) m_interval.Enable(true);
+    if (m_settings.TimedScanning) m_interval.Enable(true);
     return result;
 }
 
 void COptionsDialog::OnAutoScan()
 {
-    g_pSettings->AutoScan = CheckState(m_autoScan);
+    m_settings.AutoScan = CheckState(m_autoScan);
 }
 
 void COptionsDialog::OnSilent()
 {
-    g_pSettings->SilentMode = CheckState(m_silent);
+    m_settings.SilentMode = CheckState(m_silent);
 }
 
 void COptionsDialog::OnLogging()
 {
-    g_pSettings->LoggingEnabled = CheckState(m_logging);
+    m_settings.LoggingEnabled = CheckState(m_logging);
 }
 
 void COptionsDialog::OnMonitor()
 {
-    g_pSettings->TimedScanning = CheckState(m_monitor);
-    m_interval.Enable(g_pSettings->TimedScanning == 1);
+    m_settings.TimedScanning = CheckState(m_monitor);
+    m_interval.Enable(m_settings.TimedScanning == 1);
     RecomputeInterval();
 }
 
@@ -84,6 +87,6 @@ void COptionsDialog::RecomputeInterval()
     LONG index = static_cast<LONG>(m_interval.Send(CB_GETCURSEL));
     // Deliberate: no selection (CB_ERR, -1) gives 0 and so one minute; the
     // combo box's positions 0..9 are 1..10 minutes.
-    g_pSettings->ScanInterval = (index + 1) * kMinute;
-    if (g_pSettings->ScanInterval == 0) g_pSettings->ScanInterval = kMinute;
+    m_settings.ScanInterval = (index + 1) * kMinute;
+    if (m_settings.ScanInterval == 0) m_settings.ScanInterval = kMinute;
 }

@@ -3,10 +3,11 @@
 #pragma once
 
 #include "Dialog.h"
+#include "Settings.h"
 
 class COptionsDialog : public kx::CDialog {
 public:
-    explicit COptionsDialog(HWND hParent = nullptr);
+    explicit COptionsDialog(AppSettings& settings, HWND hParent = nullptr);
 
 protected:
     const kx::MessageMap* GetMessageMap() const override;
@@ -22,5 +23,6 @@ private:
     void RecomputeInterval();
     LONG CheckState(const kx::CControl& box) const;
 
+    AppSettings& m_settings;
     kx::CControl m_autoScan, m_silent, m_monitor, m_logging, m_interval;
 };

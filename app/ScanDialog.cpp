@@ -2,9 +2,8 @@
 
 #include "AboutBox.h"
 #include "AppMessages.h"
-#include "EngineSlot.h"
 #include "OptionsDialog.h"
-#include "Settings.h"
+#include "ProgramState.h"
 #include "VariantStrings.h"
 #include "resource.h"
 
@@ -26,17 +25,17 @@ std::string LowBytes(const std::wstring& text)
 
 }   // namespace
 
-CScanDialog::CScanDialog(HWND hParent) : CScanDialog(kNormalMode, hParent) {}
+CScanDialog::CScanDialog(CProgramState& state, HWND hParent) : CScanDialog(state, kNormalMode, hParent) {}
 
-CScanDialog::CScanDialog(int nMode, HWND hParent)
-    : CDialog(IDD_SCAN, hParent), m_hAppIcon(::LoadIconA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDI_KESTRIX))),
-      m_nMode(nMode)
+CScanDialog::CScanDialog(CProgramState& state, int nMode, HWND hParent)
+    : CDialog(IDD_SCAN, hParent), m_state(state),
+      m_hAppIcon(::LoadIconA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDI_KESTRIX))), m_nMode(nMode)
 {
 }
 
 CScanDialog::~CScanDialog()
 {
-    ReleaseEngine();
+    m_state.ReleaseEngine();
 }
 
 const kx::MessageMap* CScanDialog::GetMessageMap() const
@@ -99,10 +98,11 @@ void CScanDialog::EnterResultsState()
 void CScanDialog::ShowResults()
 {
     for (kx::CControl* c : {&m_registryList, &m_processList, &m_processLabel, &m_registryLabel}) c->Enable(true);
-    if (!g_pEngine) return;
+    IScanEngine* engine = m_state.Engine();
+    if (!engine) return;
     kx::Variant registry, processes;
-    g_pEngine->get_RegistryList(registry.Put());
-    g_pEngine->get_ProcessList(processes.Put());
+    engine->get_RegistryList(registry.Put());
+    engine->get_ProcessList(processes.Put());
     for (const std::wstring& text : kx::VariantStrings(registry.Get()))
         m_registryList.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LowBytes(text).c_str()));
     for (const std::wstring& text : kx::VariantStrings(processes.Get()))
@@ -111,46 +111,47 @@ void CScanDialog::ShowResults()
 
 void CScanDialog::OnDetect()
 {
-    if (g_bEnginePass) return;   // a second click, dispatched inside the first pass
-    CEnginePassScope pass;
-    EnsureEngineOrExit();
+    if (m_state.PassRunning()) return;   // a second click, dispatched inside the first pass
+    CEnginePassScope pass(m_state);
+    IScanEngine* engine = m_state.EnsureEngineOrExit();
     ClearResults();
+    const AppSettings& settings = m_state.Settings();
     LONG result = 0;
-    g_pEngine->Init(g_pSettings->LoggingEnabled, g_pSettings->SilentMode, &result);
-    g_pEngine->DetectDW(&result);
+    engine->Init(settings.LoggingEnabled, settings.SilentMode, &result);
+    engine->DetectDW(&result);
     if (result) {
         EnterResultsState();   // the removal needs this engine object and its lists
     } else {
-        if (g_pSettings->SilentMode == 0) AppMessageBox(IDS_NOT_DETECTED, MB_OK);
-        ReleaseEngine();
+        if (settings.SilentMode == 0) AppMessageBox(IDS_NOT_DETECTED, MB_OK);
+        m_state.ReleaseEngine();
     }
 }
 
 void CScanDialog::OnRemove()
 {
-    if (g_bEnginePass) return;
-    CEnginePassScope pass;
+    if (m_state.PassRunning()) return;
+    CEnginePassScope pass(m_state);
     LONG result = 0;
-    if (g_pEngine) g_pEngine->RemoveDW(&result);
+    if (IScanEngine* engine = m_state.Engine()) engine->RemoveDW(&result);
     ClearResults();
-    ReleaseEngine();
+    m_state.ReleaseEngine();
     SetDetectEnabled(true);
     if (result == 0)
         AppMessageBox(IDS_REMOVAL_ERRORS, MB_OK | MB_ICONEXCLAMATION);
-    else if (g_pSettings->SilentMode == 0)
+    else if (m_state.Settings().SilentMode == 0)
         AppMessageBox(IDS_REMOVAL_SUCCEEDED, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CScanDialog::OnOptions()
 {
-    if (g_bEnginePass) return;       // not in the middle of a pass
-    COptionsDialog dialog(m_hWnd);   // modal to this dialog, not to the hidden frame
-    if (dialog.DoModal() == IDOK) SaveSettings();
+    if (m_state.PassRunning()) return;                   // not in the middle of a pass
+    COptionsDialog dialog(m_state.Settings(), m_hWnd);   // modal to this dialog, not to the hidden frame
+    if (dialog.DoModal() == IDOK) m_state.SaveSettings();
 }
 
 void CScanDialog::OnAbout()
 {
-    if (g_bEnginePass) return;
+    if (m_state.PassRunning()) return;
     CAboutBox box(m_hWnd);
     box.DoModal();
 }
@@ -158,7 +159,7 @@ void CScanDialog::OnAbout()
 LRESULT CScanDialog::OnShowWindow(WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = DefWindowProc(WM_SHOWWINDOW, wParam, lParam);
-    if (m_nMode != kResultsMode && !g_pEngine) return result;
+    if (m_nMode != kResultsMode && !m_state.Engine()) return result;
     ClearResults();
     EnterResultsState();
     return result;

@@ -5,11 +5,13 @@
 
 #include "Dialog.h"
 
+class CProgramState;
+
 class CScanDialog : public kx::CDialog {
 public:
-    explicit CScanDialog(HWND hParent = nullptr);
-    CScanDialog(int nMode, HWND hParent = nullptr);
-    ~CScanDialog() override;   // releases g_pEngine
+    explicit CScanDialog(CProgramState& state, HWND hParent = nullptr);
+    CScanDialog(CProgramState& state, int nMode, HWND hParent = nullptr);
+    ~CScanDialog() override;   // releases the engine object
 
     static const int kNormalMode = -1;
     static const int kResultsMode = 1;
@@ -33,6 +35,7 @@ private:
     void EnterResultsState();
     void SetDetectEnabled(bool enabled);
 
+    CProgramState& m_state;
     kx::CControl m_registryList, m_processList, m_processLabel, m_registryLabel, m_detect, m_remove;
     HICON m_hAppIcon;
     int m_nMode;

@@ -1,11 +1,5 @@
 #include "Settings.h"
 
-#include "Handles.h"
-
-AppSettings* g_pSettings = nullptr;
-bool g_bUninstalled = false;
-bool g_bEnginePass = false;
-
 const char* const kSettingsKeyPath = "SOFTWARE\\Penhallow\\Kestrix";
 const char* const kMakerKeyPath = "SOFTWARE\\Penhallow";
 
@@ -36,21 +30,15 @@ void WriteSwitch(HKEY key, const char* name, LONG field)
 
 }   // namespace
 
-void CreateSettingsState()
+AppSettings DefaultSettings()
 {
-    g_bUninstalled = false;
-    g_pSettings = new AppSettings;
-    g_pSettings->AutoScan = 1;
-    g_pSettings->LoggingEnabled = 1;
-    g_pSettings->SilentMode = 0;
-    g_pSettings->TimedScanning = 0;
-    g_pSettings->ScanInterval = 3;   // milliseconds, as the program has always had it
-}
-
-void DestroySettingsState()
-{
-    delete g_pSettings;
-    g_pSettings = nullptr;
+    AppSettings settings{};
+    settings.AutoScan = 1;
+    settings.LoggingEnabled = 1;
+    settings.SilentMode = 0;
+    settings.TimedScanning = 0;
+    settings.ScanInterval = 3;   // milliseconds, as the program has always had it
+    return settings;
 }
 
 LONG OpenSettingsKey(HKEY* key)
@@ -59,30 +47,23 @@ LONG OpenSettingsKey(HKEY* key)
                              nullptr, key, nullptr);
 }
 
-void ReadSettings(HKEY key)
+void ReadSettings(HKEY key, AppSettings& settings)
 {
-    ReadSwitch(key, "AutoScan", g_pSettings->AutoScan);
-    ReadSwitch(key, "LoggingEnabled", g_pSettings->LoggingEnabled);
-    ReadSwitch(key, "SilentMode", g_pSettings->SilentMode);
-    ReadSwitch(key, "TimedScanning", g_pSettings->TimedScanning);
+    ReadSwitch(key, "AutoScan", settings.AutoScan);
+    ReadSwitch(key, "LoggingEnabled", settings.LoggingEnabled);
+    ReadSwitch(key, "SilentMode", settings.SilentMode);
+    ReadSwitch(key, "TimedScanning", settings.TimedScanning);
     LONG value = 0;
     DWORD type = 0;
-    if (ReadFourBytes(key, "ScanInterval", value, type) && type == REG_DWORD) g_pSettings->ScanInterval = value;
+    if (ReadFourBytes(key, "ScanInterval", value, type) && type == REG_DWORD) settings.ScanInterval = value;
 }
 
-void WriteSettings(HKEY key)
+void WriteSettings(HKEY key, const AppSettings& settings)
 {
-    WriteSwitch(key, "AutoScan", g_pSettings->AutoScan);
-    WriteSwitch(key, "LoggingEnabled", g_pSettings->LoggingEnabled);
-    WriteSwitch(key, "SilentMode", g_pSettings->SilentMode);
-    WriteSwitch(key, "TimedScanning", g_pSettings->TimedScanning);
-    ::RegSetValueExA(key, "ScanInterval", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&g_pSettings->ScanInterval),
-                     sizeof g_pSettings->ScanInterval);
-}
-
-void SaveSettings()
-{
-    if (g_bUninstalled) return;
-    kx::RegKey key;
-    if (OpenSettingsKey(key.Put()) == ERROR_SUCCESS) WriteSettings(key.Get());
+    WriteSwitch(key, "AutoScan", settings.AutoScan);
+    WriteSwitch(key, "LoggingEnabled", settings.LoggingEnabled);
+    WriteSwitch(key, "SilentMode", settings.SilentMode);
+    WriteSwitch(key, "TimedScanning", settings.TimedScanning);
+    ::RegSetValueExA(key, "ScanInterval", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&settings.ScanInterval),
+                     sizeof settings.ScanInterval);
 }

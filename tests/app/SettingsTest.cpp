@@ -2,6 +2,7 @@
 // and bytes.
 #include "Handles.h"
 #include "RegistryTree.h"
+#include "ProgramState.h"
 #include "Settings.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +17,9 @@ protected:
     {
         kx::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsKeyPath);   // subkeys too: a failed run may leave one
         ASSERT_EQ(ERROR_SUCCESS, OpenSettingsKey(key.Put()));
-        CreateSettingsState();
     }
     void TearDown() override
     {
-        DestroySettingsState();
         key.Reset();
         kx::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsKeyPath);   // subkeys too: a failed run may leave one
     }
@@ -32,19 +31,20 @@ protected:
     static std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
 
     kx::RegKey key;
+    AppSettings settings = DefaultSettings();
 };
 
 }   // namespace
 
 TEST_F(SettingsTest, DefaultsStayWhenTheKeyHoldsNothing)
 {
-    EXPECT_FALSE(g_bUninstalled);
-    ReadSettings(key.Get());
-    EXPECT_EQ(1, g_pSettings->AutoScan);
-    EXPECT_EQ(0, g_pSettings->SilentMode);
-    EXPECT_EQ(0, g_pSettings->TimedScanning);
-    EXPECT_EQ(3, g_pSettings->ScanInterval);
-    EXPECT_EQ(1, g_pSettings->LoggingEnabled);
+    EXPECT_FALSE(CProgramState().Uninstalled());
+    ReadSettings(key.Get(), settings);
+    EXPECT_EQ(1, settings.AutoScan);
+    EXPECT_EQ(0, settings.SilentMode);
+    EXPECT_EQ(0, settings.TimedScanning);
+    EXPECT_EQ(3, settings.ScanInterval);
+    EXPECT_EQ(1, settings.LoggingEnabled);
 }
 
 TEST_F(SettingsTest, ValuesAreTakenOnlyAsTheRulesSay)
@@ -72,23 +72,22 @@ TEST_F(SettingsTest, ValuesAreTakenOnlyAsTheRulesSay)
          3},
     };
     for (const Case& c : cases) {
-        DestroySettingsState();
-        CreateSettingsState();
+        settings = DefaultSettings();
         ::RegDeleteValueA(key.Get(), c.name);
         Set(c.name, c.type, c.bytes);
-        ReadSettings(key.Get());
-        EXPECT_EQ(c.expected, g_pSettings->*c.field) << c.what;
+        ReadSettings(key.Get(), settings);
+        EXPECT_EQ(c.expected, settings.*c.field) << c.what;
     }
 }
 
 TEST_F(SettingsTest, WriteStoresFourByteValuesWithTheirTypes)
 {
-    g_pSettings->AutoScan = 0;
-    g_pSettings->SilentMode = 1;
-    g_pSettings->TimedScanning = 1;
-    g_pSettings->ScanInterval = 180000;
-    g_pSettings->LoggingEnabled = 0;
-    WriteSettings(key.Get());
+    settings.AutoScan = 0;
+    settings.SilentMode = 1;
+    settings.TimedScanning = 1;
+    settings.ScanInterval = 180000;
+    settings.LoggingEnabled = 0;
+    WriteSettings(key.Get(), settings);
 
     struct Expected {
         const char* name;
@@ -107,12 +106,11 @@ TEST_F(SettingsTest, WriteStoresFourByteValuesWithTheirTypes)
     }
 
     // And they read back the same.
-    DestroySettingsState();
-    CreateSettingsState();
-    ReadSettings(key.Get());
-    EXPECT_EQ(0, g_pSettings->AutoScan);
-    EXPECT_EQ(1, g_pSettings->SilentMode);
-    EXPECT_EQ(1, g_pSettings->TimedScanning);
-    EXPECT_EQ(180000, g_pSettings->ScanInterval);
-    EXPECT_EQ(0, g_pSettings->LoggingEnabled);
+    settings = DefaultSettings();
+    ReadSettings(key.Get(), settings);
+    EXPECT_EQ(0, settings.AutoScan);
+    EXPECT_EQ(1, settings.SilentMode);
+    EXPECT_EQ(1, settings.TimedScanning);
+    EXPECT_EQ(180000, settings.ScanInterval);
+    EXPECT_EQ(0, settings.LoggingEnabled);
 }

@@ -1,24 +1,22 @@
-#include "EngineSlot.h"
+#include "ProgramState.h"
 
 #include "AppMessages.h"
 #include "resource.h"
 
 #include <cstdlib>
 
-IScanEngine* g_pEngine = nullptr;
-
-bool CreateEngine()
+bool CProgramState::CreateEngine()
 {
     if (SUCCEEDED(::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine,
-                                     reinterpret_cast<void**>(&g_pEngine))))
+                                     m_engine.PutVoid())))
         return true;
-    g_pEngine = nullptr;
+    m_engine.Detach();   // whatever a failed call left there is no reference of ours
     return false;
 }
 
-void EnsureEngineOrExit()
+IScanEngine* CProgramState::EnsureEngineOrExit()
 {
-    if (g_pEngine || CreateEngine()) return;
+    if (m_engine || CreateEngine()) return m_engine.Get();
     AppMessageBox(IDS_COCREATE_FAILED, MB_OK | MB_ICONEXCLAMATION);
     // Deliberate: the application object's clean-up that std::exit runs
     // uninitialises COM once more; the second call is harmless, and the
@@ -27,11 +25,9 @@ void EnsureEngineOrExit()
     std::exit(-1);
 }
 
-void ReleaseEngine()
+void CProgramState::SaveSettings() const
 {
-    if (g_pEngine) {
-        IScanEngine* engine = g_pEngine;
-        g_pEngine = nullptr;
-        engine->Release();
-    }
+    if (m_bUninstalled) return;
+    kx::RegKey key;
+    if (OpenSettingsKey(key.Put()) == ERROR_SUCCESS) WriteSettings(key.Get(), m_settings);
 }
