@@ -38,7 +38,6 @@ CLinkLabel::CLinkLabel() : m_clrNormal(kNormal), m_clrVisited(kVisited), m_clrHo
 CLinkLabel::~CLinkLabel()
 {
     DestroyWindow();   // while this object can still take its WM_DESTROY
-    if (m_hHandCursor) ::DestroyCursor(m_hHandCursor);
 }
 
 const kx::MessageMap* CLinkLabel::GetMessageMap() const
@@ -154,7 +153,7 @@ void CLinkLabel::FitToText()
 
 void CLinkLabel::LoadHandCursor()
 {
-    if (m_hHandCursor) return;
+    if (m_handCursor) return;
     char path[MAX_PATH + 16] = {};
     UINT n = ::GetWindowsDirectoryA(path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return;
@@ -162,13 +161,13 @@ void CLinkLabel::LoadHandCursor()
     kx::Module module(::LoadLibraryExA(helper.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module) return;
     if (HCURSOR hand = ::LoadCursorA(module.Get(), MAKEINTRESOURCEA(kHandCursorId)))
-        m_hHandCursor = reinterpret_cast<HCURSOR>(::CopyIcon(reinterpret_cast<HICON>(hand)));
+        m_handCursor.Reset(::CopyIcon(reinterpret_cast<HICON>(hand)));   // a copy: ours once the module goes
 }
 
 LRESULT CLinkLabel::OnSetCursor(WPARAM, LPARAM)
 {
-    if (!m_hHandCursor) return FALSE;
-    ::SetCursor(m_hHandCursor);
+    if (!m_handCursor) return FALSE;
+    ::SetCursor(m_handCursor.Get());
     return TRUE;
 }
 

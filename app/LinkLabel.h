@@ -53,6 +53,6 @@ private:
     BOOL m_bLinkVisited = FALSE;
     std::string m_strTarget;
     kx::GdiObject m_fontLink;
-    HCURSOR m_hHandCursor = nullptr;
+    kx::Icon m_handCursor;   // a cursor is an icon to the system
     HWND m_tip = nullptr;
 };

@@ -7,8 +7,8 @@
 
 bool CProgramState::CreateEngine()
 {
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine,
-                                     m_engine.PutVoid())))
+    if (SUCCEEDED(
+            ::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine, m_engine.PutVoid())))
         return true;
     m_engine.Detach();   // whatever a failed call left there is no reference of ours
     return false;

@@ -85,6 +85,13 @@ struct GdiObjectTraits {
     static bool Close(Type h) { return ::DeleteObject(h) != FALSE; }
 };
 
+// An icon or cursor the program made (CopyIcon, CreateIconIndirect); not for
+// shared ones from LoadIcon or LoadCursor, which are never destroyed.
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static bool Close(Type h) { return ::DestroyIcon(h) != FALSE; }
+};
 struct MenuTraits {
     using Type = HMENU;
     static Type Invalid() { return nullptr; }
@@ -106,6 +113,7 @@ using FindHandle = UniqueHandle<FindHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
+using Icon = UniqueHandle<IconTraits>;
 using Menu = UniqueHandle<MenuTraits>;
 using Bstr = UniqueHandle<BstrTraits>;
 

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Fails when a C or C++ source of the repository differs from what
-# clang-format makes of it with the committed .clang-format; prints where.
+# Fails when a C or C++ source of the working tree (untracked ones too, not
+# ignored ones) differs from what clang-format makes of it with the committed
+# .clang-format; prints where.
 #   tools/check-format.sh          check
 #   tools/check-format.sh --fix    reformat in place
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files '*.c' '*.cpp' '*.h')
+mapfile -t files < <(git ls-files --cached --others --exclude-standard '*.c' '*.cpp' '*.h')
 if [ "${1:-}" = --fix ]; then
     clang-format -i "${files[@]}"
     exit 0

@@ -84,14 +84,13 @@ bool AnswerMessageBox(const std::string& caption, ShownBox& box, int button, DWO
 
 BoxAnswerer::BoxAnswerer(const std::string& caption) : m_caption(caption)
 {
-    m_thread = ::CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    m_thread.Reset(::CreateThread(nullptr, 0, Run, this, 0, nullptr));
 }
 
 BoxAnswerer::~BoxAnswerer()
 {
     ::InterlockedExchange(&m_stop, 1);
-    ::WaitForSingleObject(m_thread, INFINITE);
-    ::CloseHandle(m_thread);
+    if (m_thread) ::WaitForSingleObject(m_thread.Get(), INFINITE);
 }
 
 std::vector<ShownBox> BoxAnswerer::Boxes()

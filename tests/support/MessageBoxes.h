@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CriticalSection.h"
+#include "Handles.h"
 
 #include <windows.h>
 
@@ -35,7 +36,7 @@ public:
 private:
     static DWORD WINAPI Run(void* self);
     std::string m_caption;
-    HANDLE m_thread = nullptr;
+    kx::KernelHandle m_thread;
     volatile LONG m_stop = 0;
     kx::CriticalSection m_lock;
     std::vector<ShownBox> m_boxes;

@@ -61,13 +61,12 @@ HWND WaitForWindow(const std::string& caption, DWORD timeoutMs)
 ModalDriver::ModalDriver(const std::string& caption, std::function<void(HWND)> drive)
     : m_caption(caption), m_drive(std::move(drive))
 {
-    m_thread = ::CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    m_thread.Reset(::CreateThread(nullptr, 0, Run, this, 0, nullptr));
 }
 
 ModalDriver::~ModalDriver()
 {
-    ::WaitForSingleObject(m_thread, INFINITE);
-    ::CloseHandle(m_thread);
+    if (m_thread) ::WaitForSingleObject(m_thread.Get(), INFINITE);
 }
 
 DWORD WINAPI ModalDriver::Run(void* param)

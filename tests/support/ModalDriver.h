@@ -2,6 +2,8 @@
 // it: the driver waits for the dialog's window, then acts on it by messages.
 #pragma once
 
+#include "Handles.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -35,7 +37,7 @@ private:
     static DWORD WINAPI Run(void* self);
     std::string m_caption;
     std::function<void(HWND)> m_drive;
-    HANDLE m_thread = nullptr;
+    kx::KernelHandle m_thread;
     bool m_found = false;
 };
 

@@ -72,9 +72,8 @@ std::vector<RegValue> ListValues(HKEY key)
 DWORD RunAndCapture(const std::string& exe, const std::string& commandLine, const std::string& cwd, std::string& output)
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ::CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    kx::KernelHandle reader(readEnd), writer(writeEnd);
+    kx::KernelHandle reader, writer;
+    if (!::CreatePipe(reader.Put(), writer.Put(), &sa, 0)) return static_cast<DWORD>(-2);
     ::SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -208,7 +207,7 @@ ChildProcess::ChildProcess(const std::string& exePath, const std::string& args, 
     if (!::CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                           cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
         throw std::runtime_error("cannot start " + exePath + " (error " + std::to_string(::GetLastError()) + ")");
-    ::CloseHandle(pi.hThread);
+    kx::KernelHandle thread(pi.hThread);
     m_process.Reset(pi.hProcess);
     m_pid = pi.dwProcessId;
     // Wine lists the process, with its image path, from the moment

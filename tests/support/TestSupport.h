@@ -35,7 +35,8 @@ std::vector<RegValue> ListValues(HKEY key);
 
 // Runs a program with the whole command line given (the program's own name
 // first, or not, as the caller wants) and returns its exit code, with what
-// it printed to its standard output and error.
+// it printed to its standard output and error; (DWORD)-2 when it could not
+// be started, STILL_ACTIVE when it did not end within two minutes.
 DWORD RunAndCapture(const std::string& exe, const std::string& commandLine, const std::string& cwd,
                     std::string& output);
 std::string SystemDirectory();
