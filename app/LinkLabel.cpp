@@ -44,13 +44,13 @@ const kx::MessageMap* CLinkLabel::GetMessageMap() const
 {
     static const kx::MessageEntry entries[] = {
         kx::OnReflectedNotify(STN_CLICKED, &CLinkLabel::OnClicked),
-        kx::OnMessage(kx::WM_REFLECT_BASE + WM_CTLCOLORSTATIC, &CLinkLabel::OnCtlColor),
-        kx::OnMessage(WM_SETCURSOR, &CLinkLabel::OnSetCursor),
-        kx::OnMessage(WM_MOUSEMOVE, &CLinkLabel::OnMouseMove),
-        kx::OnMessage(WM_CAPTURECHANGED, &CLinkLabel::OnCaptureChanged),
-        kx::OnMessage(WM_DESTROY, &CLinkLabel::OnDestroy),
+        kx::OnReflectedCtlColorStatic(&CLinkLabel::OnCtlColor),
+        kx::OnSetCursor(&CLinkLabel::OnSetCursor),
+        kx::OnMouseMove(&CLinkLabel::OnMouseMove),
+        kx::OnCaptureChanged(&CLinkLabel::OnCaptureChanged),
+        kx::OnDestroy(&CLinkLabel::OnDestroy),
     };
-    static const kx::MessageMap map{CWindow::GetMessageMap(), entries, sizeof entries / sizeof entries[0]};
+    static const kx::MessageMap map = kx::MakeMessageMap(CWindow::GetMessageMap(), entries);
     return &map;
 }
 
@@ -164,17 +164,15 @@ void CLinkLabel::LoadHandCursor()
         m_handCursor.Reset(::CopyIcon(reinterpret_cast<HICON>(hand)));   // a copy: ours once the module goes
 }
 
-LRESULT CLinkLabel::OnSetCursor(WPARAM, LPARAM)
+bool CLinkLabel::OnSetCursor(HWND, UINT, UINT)
 {
-    if (!m_handCursor) return FALSE;
+    if (!m_handCursor) return false;
     ::SetCursor(m_handCursor.Get());
-    return TRUE;
+    return true;
 }
 
-LRESULT CLinkLabel::OnMouseMove(WPARAM wParam, LPARAM lParam)
+void CLinkLabel::OnMouseMove(UINT, POINT point)
 {
-    LRESULT result = DefWindowProc(WM_MOUSEMOVE, wParam, lParam);
-    POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     if (m_bMouseOver) {
@@ -188,34 +186,30 @@ LRESULT CLinkLabel::OnMouseMove(WPARAM wParam, LPARAM lParam)
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         ::SetCapture(m_hWnd);
     }
-    return result;
 }
 
-LRESULT CLinkLabel::OnCaptureChanged(WPARAM wParam, LPARAM lParam)
+void CLinkLabel::OnCaptureChanged(HWND newCapture)
 {
     // Capture taken away (a message box, another window): the hover ends.
-    if (m_bMouseOver && reinterpret_cast<HWND>(lParam) != m_hWnd) {
+    if (m_bMouseOver && newCapture != m_hWnd) {
         m_bMouseOver = FALSE;
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
-    return DefWindowProc(WM_CAPTURECHANGED, wParam, lParam);
 }
 
-LRESULT CLinkLabel::OnDestroy(WPARAM wParam, LPARAM lParam)
+void CLinkLabel::OnDestroy()
 {
     // The tip is a popup owned by the dialog, which may have destroyed it
     // already on its way out; it is destroyed once, here, if still there.
     if (m_tip && ::IsWindow(m_tip)) ::DestroyWindow(m_tip);
     m_tip = nullptr;
-    return DefWindowProc(WM_DESTROY, wParam, lParam);
 }
 
-LRESULT CLinkLabel::OnCtlColor(WPARAM wParam, LPARAM)
+HBRUSH CLinkLabel::OnCtlColor(HDC dc, HWND)
 {
-    HDC dc = reinterpret_cast<HDC>(wParam);
     ::SetTextColor(dc, TextColour());
     ::SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
 
 void CLinkLabel::OnClicked()

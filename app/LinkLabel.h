@@ -40,11 +40,11 @@ private:
     void FitToText();
     void LoadHandCursor();
     void OnClicked();
-    LRESULT OnCtlColor(WPARAM wParam, LPARAM lParam);
-    LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
-    LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam);
-    LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
-    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+    HBRUSH OnCtlColor(HDC dc, HWND control);
+    bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage);
+    void OnMouseMove(UINT keys, POINT point);
+    void OnCaptureChanged(HWND newCapture);
+    void OnDestroy();
 
     COLORREF m_clrNormal;
     COLORREF m_clrVisited;

@@ -27,18 +27,18 @@ CMainFrame::~CMainFrame()
 const kx::MessageMap* CMainFrame::GetMessageMap() const
 {
     static const kx::MessageEntry entries[] = {
-        kx::OnMessage(WM_CREATE, &CMainFrame::OnCreate),
-        kx::OnMessage(WM_TIMER, &CMainFrame::OnTimer),
-        kx::OnMessage(WM_DESTROY, &CMainFrame::OnDestroy),
-        kx::OnMessage(WM_ENDSESSION, &CMainFrame::OnEndSession),
-        kx::OnCommand(ID_TRAY_OPEN, 0, &CMainFrame::OnOpen),
-        kx::OnCommand(ID_TRAY_DETECT, 0, &CMainFrame::OnDetect),
-        kx::OnCommand(ID_TRAY_ABOUT, 0, &CMainFrame::OnAbout),
-        kx::OnCommand(ID_TRAY_OPTIONS, 0, &CMainFrame::OnOptions),
-        kx::OnCommand(ID_TRAY_UNINSTALL, 0, &CMainFrame::OnUninstall),
-        kx::OnCommand(ID_TRAY_EXIT, 0, &CMainFrame::OnExit),
+        kx::OnCreate(&CMainFrame::OnCreate),
+        kx::OnTimer(&CMainFrame::OnTimer),
+        kx::OnDestroy(&CMainFrame::OnDestroy),
+        kx::OnEndSession(&CMainFrame::OnEndSession),
+        kx::OnCommand(ID_TRAY_OPEN, kx::kMenuCommand, &CMainFrame::OnOpen),
+        kx::OnCommand(ID_TRAY_DETECT, kx::kMenuCommand, &CMainFrame::OnDetect),
+        kx::OnCommand(ID_TRAY_ABOUT, kx::kMenuCommand, &CMainFrame::OnAbout),
+        kx::OnCommand(ID_TRAY_OPTIONS, kx::kMenuCommand, &CMainFrame::OnOptions),
+        kx::OnCommand(ID_TRAY_UNINSTALL, kx::kMenuCommand, &CMainFrame::OnUninstall),
+        kx::OnCommand(ID_TRAY_EXIT, kx::kMenuCommand, &CMainFrame::OnExit),
     };
-    static const kx::MessageMap map{CFrameWnd::GetMessageMap(), entries, sizeof entries / sizeof entries[0]};
+    static const kx::MessageMap map = kx::MakeMessageMap(CFrameWnd::GetMessageMap(), entries);
     return &map;
 }
 
@@ -79,38 +79,34 @@ void CMainFrame::Close()
     ::SendMessageA(m_hWnd, WM_CLOSE, 0, 0);
 }
 
-LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam)
+bool CMainFrame::OnCreate(const CREATESTRUCTA&)
 {
-    if (DefWindowProc(WM_CREATE, wParam, lParam) == -1) return -1;
     HICON icon = ::LoadIconA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDI_KESTRIX));
-    if (!m_tray.CreateTrayIcon(nullptr, kTrayCallback, kTrayTip, icon, IDR_TRAYMENU)) return -1;
+    if (!m_tray.CreateTrayIcon(nullptr, kTrayCallback, kTrayTip, icon, IDR_TRAYMENU)) return false;
     m_tray.SetDefaultItem(0, TRUE);
     if (m_state.Settings().AutoScan) Detect();
-    if (!m_hWnd) return -1;   // Exit was chosen in a results dialog
+    if (!m_hWnd) return false;   // Exit was chosen in a results dialog
     if (m_state.Settings().TimedScanning) RestartTimer();
-    return 0;
+    return true;
 }
 
-LRESULT CMainFrame::OnTimer(WPARAM wParam, LPARAM lParam)
+void CMainFrame::OnTimer(UINT_PTR)
 {
     Detect();   // also under the about box, which leaves the timer running
-    return m_hWnd ? DefWindowProc(WM_TIMER, wParam, lParam) : 0;
 }
 
-LRESULT CMainFrame::OnDestroy(WPARAM wParam, LPARAM lParam)
+void CMainFrame::OnDestroy()
 {
     m_tray.DeleteTrayIcon();
     StopScanTimer();
     m_tray.DestroyWindow();
-    return DefWindowProc(WM_DESTROY, wParam, lParam);
 }
 
-LRESULT CMainFrame::OnEndSession(WPARAM wParam, LPARAM lParam)
+void CMainFrame::OnEndSession(bool ending)
 {
     // The session ends: Windows may end the process from here on without the
     // normal exit that would write the settings.
-    if (wParam) m_state.SaveSettings();
-    return DefWindowProc(WM_ENDSESSION, wParam, lParam);
+    if (ending) m_state.SaveSettings();
 }
 
 bool CMainFrame::Busy() const

@@ -31,10 +31,10 @@ protected:
     kx::CDialog* m_pShownDialog = nullptr;   // the dialog RunWithTrayHidden runs
 
 private:
-    LRESULT OnCreate(WPARAM wParam, LPARAM lParam);
-    LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
-    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
-    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
+    bool OnCreate(const CREATESTRUCTA& cs);
+    void OnTimer(UINT_PTR id);
+    void OnDestroy();
+    void OnEndSession(bool ending);
     void OnOpen();
     void OnDetect();
     void OnOptions();

@@ -15,14 +15,14 @@ COptionsDialog::COptionsDialog(AppSettings& settings, HWND hParent)
 const kx::MessageMap* COptionsDialog::GetMessageMap() const
 {
     static const kx::MessageEntry entries[] = {
-        kx::OnMessage(WM_SHOWWINDOW, &COptionsDialog::OnShowWindow),
+        kx::OnShowWindow(&COptionsDialog::OnShowWindow),
         kx::OnCommand(IDC_AUTOSCAN, BN_CLICKED, &COptionsDialog::OnAutoScan),
         kx::OnCommand(IDC_SILENT, BN_CLICKED, &COptionsDialog::OnSilent),
         kx::OnCommand(IDC_LOG, BN_CLICKED, &COptionsDialog::OnLogging),
         kx::OnCommand(IDC_MONITOR, BN_CLICKED, &COptionsDialog::OnMonitor),
         kx::OnCommand(IDC_INTERVAL, CBN_SELCHANGE, &COptionsDialog::OnIntervalChanged),
     };
-    static const kx::MessageMap map{CDialog::GetMessageMap(), entries, sizeof entries / sizeof entries[0]};
+    static const kx::MessageMap map = kx::MakeMessageMap(CDialog::GetMessageMap(), entries);
     return &map;
 }
 
@@ -35,44 +35,37 @@ void COptionsDialog::BindControls()
     BindControl(IDC_INTERVAL, m_interval);
 }
 
-LONG COptionsDialog::CheckState(const kx::CControl& box) const
+void COptionsDialog::OnShowWindow(bool)
 {
-    return static_cast<LONG>(box.Send(BM_GETCHECK));
-}
-
-LRESULT COptionsDialog::OnShowWindow(WPARAM wParam, LPARAM lParam)
-{
-    LRESULT result = DefWindowProc(WM_SHOWWINDOW, wParam, lParam);
-    m_autoScan.Send(BM_SETCHECK, m_settings.AutoScan);
-    m_logging.Send(BM_SETCHECK, m_settings.LoggingEnabled);
-    m_monitor.Send(BM_SETCHECK, m_settings.TimedScanning);
-    m_silent.Send(BM_SETCHECK, m_settings.SilentMode);
+    m_autoScan.SetCheck(m_settings.AutoScan);
+    m_logging.SetCheck(m_settings.LoggingEnabled);
+    m_monitor.SetCheck(m_settings.TimedScanning);
+    m_silent.SetCheck(m_settings.SilentMode);
     // Whole minutes, truncated; anything outside 1..10 shows no selection.
     LONG index = m_settings.ScanInterval / 1000 / 60 - 1;
     if (index < 0 || index > 9) index = -1;
-    m_interval.Send(CB_SETCURSEL, static_cast<WPARAM>(index));
+    m_interval.SetCurSel(static_cast<int>(index));
     if (m_settings.TimedScanning) m_interval.Enable(true);
-    return result;
 }
 
 void COptionsDialog::OnAutoScan()
 {
-    m_settings.AutoScan = CheckState(m_autoScan);
+    m_settings.AutoScan = m_autoScan.GetCheck();
 }
 
 void COptionsDialog::OnSilent()
 {
-    m_settings.SilentMode = CheckState(m_silent);
+    m_settings.SilentMode = m_silent.GetCheck();
 }
 
 void COptionsDialog::OnLogging()
 {
-    m_settings.LoggingEnabled = CheckState(m_logging);
+    m_settings.LoggingEnabled = m_logging.GetCheck();
 }
 
 void COptionsDialog::OnMonitor()
 {
-    m_settings.TimedScanning = CheckState(m_monitor);
+    m_settings.TimedScanning = m_monitor.GetCheck();
     m_interval.Enable(m_settings.TimedScanning == 1);
     RecomputeInterval();
 }
@@ -84,7 +77,7 @@ void COptionsDialog::OnIntervalChanged()
 
 void COptionsDialog::RecomputeInterval()
 {
-    LONG index = static_cast<LONG>(m_interval.Send(CB_GETCURSEL));
+    LONG index = m_interval.GetCurSel();
     // Deliberate: no selection (CB_ERR, -1) gives 0 and so one minute; the
     // combo box's positions 0..9 are 1..10 minutes.
     m_settings.ScanInterval = (index + 1) * kMinute;

@@ -14,15 +14,15 @@ protected:
     void BindControls() override;
 
 private:
-    LRESULT OnShowWindow(WPARAM wParam, LPARAM lParam);
+    void OnShowWindow(bool show);
     void OnAutoScan();
     void OnSilent();
     void OnLogging();
     void OnMonitor();
     void OnIntervalChanged();
     void RecomputeInterval();
-    LONG CheckState(const kx::CControl& box) const;
 
     AppSettings& m_settings;
-    kx::CControl m_autoScan, m_silent, m_monitor, m_logging, m_interval;
+    kx::CButton m_autoScan, m_silent, m_monitor, m_logging;
+    kx::CComboBox m_interval;
 };

@@ -42,15 +42,15 @@ const kx::MessageMap* CScanDialog::GetMessageMap() const
 {
     static const kx::MessageEntry entries[] = {
         kx::OnCommand(IDC_DETECT, BN_CLICKED, &CScanDialog::OnDetect),
-        kx::OnCommand(ID_DETECT, 0, &CScanDialog::OnDetect),
+        kx::OnCommand(ID_DETECT, kx::kMenuCommand, &CScanDialog::OnDetect),
         kx::OnCommand(IDC_REMOVE, BN_CLICKED, &CScanDialog::OnRemove),
-        kx::OnCommand(ID_OPTIONS, 0, &CScanDialog::OnOptions),
-        kx::OnCommand(ID_ABOUT, 0, &CScanDialog::OnAbout),
-        kx::OnMessage(WM_SHOWWINDOW, &CScanDialog::OnShowWindow),
-        kx::OnMessage(WM_PAINT, &CScanDialog::OnPaint),
-        kx::OnMessage(WM_QUERYDRAGICON, &CScanDialog::OnQueryDragIcon),
+        kx::OnCommand(ID_OPTIONS, kx::kMenuCommand, &CScanDialog::OnOptions),
+        kx::OnCommand(ID_ABOUT, kx::kMenuCommand, &CScanDialog::OnAbout),
+        kx::OnShowWindow(&CScanDialog::OnShowWindow),
+        kx::OnPaint(&CScanDialog::OnPaint),
+        kx::OnQueryDragIcon(&CScanDialog::OnQueryDragIcon),
     };
-    static const kx::MessageMap map{CDialog::GetMessageMap(), entries, sizeof entries / sizeof entries[0]};
+    static const kx::MessageMap map = kx::MakeMessageMap(CDialog::GetMessageMap(), entries);
     return &map;
 }
 
@@ -77,9 +77,9 @@ BOOL CScanDialog::OnInitDialog()
 void CScanDialog::ClearResults()
 {
     m_remove.Enable(false);
-    for (kx::CControl* c : {&m_registryList, &m_processList, &m_processLabel, &m_registryLabel}) c->Enable(false);
-    m_processList.Send(LB_RESETCONTENT);
-    m_registryList.Send(LB_RESETCONTENT);
+    for (kx::CControl* c : ResultControls()) c->Enable(false);
+    m_processList.ResetContent();
+    m_registryList.ResetContent();
 }
 
 void CScanDialog::SetDetectEnabled(bool enabled)
@@ -97,16 +97,16 @@ void CScanDialog::EnterResultsState()
 
 void CScanDialog::ShowResults()
 {
-    for (kx::CControl* c : {&m_registryList, &m_processList, &m_processLabel, &m_registryLabel}) c->Enable(true);
+    for (kx::CControl* c : ResultControls()) c->Enable(true);
     IScanEngine* engine = m_state.Engine();
     if (!engine) return;
     kx::Variant registry, processes;
     engine->get_RegistryList(registry.Put());
     engine->get_ProcessList(processes.Put());
     for (const std::wstring& text : kx::VariantStrings(registry.Get()))
-        m_registryList.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LowBytes(text).c_str()));
+        m_registryList.AddString(LowBytes(text).c_str());
     for (const std::wstring& text : kx::VariantStrings(processes.Get()))
-        m_processList.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LowBytes(text).c_str()));
+        m_processList.AddString(LowBytes(text).c_str());
 }
 
 void CScanDialog::OnDetect()
@@ -156,18 +156,16 @@ void CScanDialog::OnAbout()
     box.DoModal();
 }
 
-LRESULT CScanDialog::OnShowWindow(WPARAM wParam, LPARAM lParam)
+void CScanDialog::OnShowWindow(bool)
 {
-    LRESULT result = DefWindowProc(WM_SHOWWINDOW, wParam, lParam);
-    if (m_nMode != kResultsMode && !m_state.Engine()) return result;
+    if (m_nMode != kResultsMode && !m_state.Engine()) return;
     ClearResults();
     EnterResultsState();
-    return result;
 }
 
-LRESULT CScanDialog::OnPaint(WPARAM wParam, LPARAM lParam)
+bool CScanDialog::OnPaint()
 {
-    if (!::IsIconic(m_hWnd)) return DefWindowProc(WM_PAINT, wParam, lParam);
+    if (!::IsIconic(m_hWnd)) return false;
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(m_hWnd, &ps);
     ::SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -177,10 +175,10 @@ LRESULT CScanDialog::OnPaint(WPARAM wParam, LPARAM lParam)
     int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
     ::DrawIcon(dc, x, y, m_hAppIcon);
     ::EndPaint(m_hWnd, &ps);
-    return 0;
+    return true;
 }
 
-LRESULT CScanDialog::OnQueryDragIcon(WPARAM, LPARAM)
+HICON CScanDialog::OnQueryDragIcon()
 {
-    return reinterpret_cast<LRESULT>(m_hAppIcon);
+    return m_hAppIcon;
 }

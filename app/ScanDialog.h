@@ -5,6 +5,8 @@
 
 #include "Dialog.h"
 
+#include <array>
+
 class CProgramState;
 
 class CScanDialog : public kx::CDialog {
@@ -26,17 +28,24 @@ private:
     void OnRemove();
     void OnOptions();
     void OnAbout();
-    LRESULT OnShowWindow(WPARAM wParam, LPARAM lParam);
-    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
-    LRESULT OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
+    void OnShowWindow(bool show);
+    bool OnPaint();   // false: the default painting
+    HICON OnQueryDragIcon();
 
+    // The two lists and their labels, enabled and disabled together.
+    std::array<kx::CControl*, 4> ResultControls()
+    {
+        return {&m_registryList, &m_processList, &m_processLabel, &m_registryLabel};
+    }
     void ShowResults();
     void ClearResults();   // Remove off, lists and labels disabled and emptied
     void EnterResultsState();
     void SetDetectEnabled(bool enabled);
 
     CProgramState& m_state;
-    kx::CControl m_registryList, m_processList, m_processLabel, m_registryLabel, m_detect, m_remove;
+    kx::CListBox m_registryList, m_processList;
+    kx::CControl m_processLabel, m_registryLabel;
+    kx::CButton m_detect, m_remove;
     HICON m_hAppIcon;
     int m_nMode;
 };

@@ -44,20 +44,19 @@ CProgressPopup::~CProgressPopup()
 const kx::MessageMap* CProgressPopup::GetMessageMap() const
 {
     static const kx::MessageEntry entries[] = {
-        kx::OnMessage(WM_ERASEBKGND, &CProgressPopup::OnEraseBkgnd),
+        kx::OnEraseBkgnd(&CProgressPopup::OnEraseBkgnd),
         kx::OnCommand(kCancelId, BN_CLICKED, &CProgressPopup::OnCancel),
     };
-    static const kx::MessageMap map{CWindow::GetMessageMap(), entries, sizeof entries / sizeof entries[0]};
+    static const kx::MessageMap map = kx::MakeMessageMap(CWindow::GetMessageMap(), entries);
     return &map;
 }
 
-LRESULT CProgressPopup::OnEraseBkgnd(WPARAM wParam, LPARAM)
+bool CProgressPopup::OnEraseBkgnd(HDC dc)
 {
-    HDC dc = reinterpret_cast<HDC>(wParam);
     RECT clip;
     ::GetClipBox(dc, &clip);
     ::FillRect(dc, &clip, ::GetSysColorBrush(COLOR_BTNFACE));   // the system's own brush: nothing to free
-    return TRUE;
+    return true;
 }
 
 void CProgressPopup::OnCancel()

@@ -35,7 +35,7 @@ protected:
     void Layout(int nLines, int nWidth);
 
 private:
-    LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
+    bool OnEraseBkgnd(HDC dc);
     void OnCancel();
     int Percent(int nPos) const;
 

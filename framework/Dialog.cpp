@@ -30,7 +30,7 @@ const MessageMap* CDialog::GetMessageMap() const
         OnCommand(IDOK, BN_CLICKED, &CDialog::OnOK),
         OnCommand(IDCANCEL, BN_CLICKED, &CDialog::OnCancel),
     };
-    static const MessageMap map{CWindow::GetMessageMap(), entries, sizeof entries / sizeof entries[0]};
+    static const MessageMap map = MakeMessageMap(CWindow::GetMessageMap(), entries);
     return &map;
 }
 

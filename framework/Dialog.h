@@ -18,6 +18,24 @@ public:
     }
 };
 
+class CButton : public CControl {   // push buttons and check boxes
+public:
+    LONG GetCheck() const { return static_cast<LONG>(Send(BM_GETCHECK)); }
+    void SetCheck(LONG state) { Send(BM_SETCHECK, static_cast<WPARAM>(state)); }
+};
+
+class CListBox : public CControl {
+public:
+    void AddString(const char* text) { Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
+    void ResetContent() { Send(LB_RESETCONTENT); }
+};
+
+class CComboBox : public CControl {
+public:
+    int GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }   // CB_ERR (-1): none
+    void SetCurSel(int index) { Send(CB_SETCURSEL, static_cast<WPARAM>(index)); }
+};
+
 class CDialog : public CWindow {
 public:
     CDialog(UINT templateId, HWND hParent);

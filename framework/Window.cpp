@@ -102,21 +102,10 @@ bool CWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
         for (size_t i = 0; i < map->count; ++i) {
             const MessageEntry& e = map->entries[i];
             if (e.message != message) continue;
-            if (e.kind == MessageEntry::Kind::Message) {
-                result = (this->*e.onMessage)(wParam, lParam);
-                return true;
-            }
-            if (e.kind == MessageEntry::Kind::ReflectedNotify) {
-                if (HIWORD(wParam) != e.code) continue;
-                (this->*e.onCommand)();
-                result = 0;
-                return true;
-            }
-            if (LOWORD(wParam) == e.id && HIWORD(wParam) == e.code) {
-                (this->*e.onCommand)();
-                result = 0;
-                return true;
-            }
+            if (e.kind == MessageEntry::Kind::ReflectedNotify && HIWORD(wParam) != e.code) continue;
+            if (e.kind == MessageEntry::Kind::Command && (LOWORD(wParam) != e.id || HIWORD(wParam) != e.code)) continue;
+            result = e.invoke(*this, e, wParam, lParam);
+            return true;
         }
     }
     return false;
