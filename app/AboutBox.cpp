@@ -1,6 +1,6 @@
-#include "AboutBox.h"
+#include "app/AboutBox.h"
 
-#include "resource.h"
+#include "app/resource.h"
 
 const char* const CAboutBox::kMailTarget = "mailto:team@kestrix.invalid";
 const char* const CAboutBox::kWebTarget = "http://www.kestrix.invalid/";

@@ -1,8 +1,8 @@
 // The about box: name, version, rights notice and two links.
 #pragma once
 
-#include "Dialog.h"
-#include "LinkLabel.h"
+#include "framework/Dialog.h"
+#include "app/LinkLabel.h"
 
 class CAboutBox : public kx::CDialog {
 public:

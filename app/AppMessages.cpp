@@ -1,7 +1,7 @@
-#include "AppMessages.h"
+#include "app/AppMessages.h"
 
-#include "Dialog.h"
-#include "resource.h"
+#include "framework/Dialog.h"
+#include "app/resource.h"
 
 std::string LoadAppString(UINT id)
 {

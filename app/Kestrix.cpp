@@ -1,5 +1,5 @@
 // Kestrix: finds and removes the Duskwire trojan from the notification area.
-#include "KestrixApp.h"
+#include "app/KestrixApp.h"
 
 #include <windows.h>
 

@@ -1,14 +1,14 @@
-#include "KestrixApp.h"
+#include "app/KestrixApp.h"
 
-#include "AppMessages.h"
-#include "Application.h"
-#include "Handles.h"
-#include "MainFrame.h"
-#include "OptionsDialog.h"
-#include "RegistryTree.h"
-#include "SingleInstance.h"
-#include "Text.h"
-#include "resource.h"
+#include "app/AppMessages.h"
+#include "framework/Application.h"
+#include "framework/Handles.h"
+#include "app/MainFrame.h"
+#include "app/OptionsDialog.h"
+#include "framework/RegistryTree.h"
+#include "app/SingleInstance.h"
+#include "framework/Text.h"
+#include "app/resource.h"
 
 #include <shellapi.h>
 

@@ -4,9 +4,9 @@
 // command.
 #pragma once
 
-#include "Application.h"
-#include "ProgramState.h"
-#include "SingleInstance.h"
+#include "framework/Application.h"
+#include "app/ProgramState.h"
+#include "app/SingleInstance.h"
 
 #include <memory>
 

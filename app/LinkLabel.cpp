@@ -1,9 +1,9 @@
-#include "LinkLabel.h"
+#include "app/LinkLabel.h"
 
-#include "AppMessages.h"
-#include "CommonControls.h"
-#include "FormatText.h"
-#include "resource.h"
+#include "app/AppMessages.h"
+#include "framework/CommonControls.h"
+#include "framework/FormatText.h"
+#include "app/resource.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

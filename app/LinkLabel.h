@@ -3,8 +3,8 @@
 // target through the shell (with a fallback through the .htm command).
 #pragma once
 
-#include "Handles.h"
-#include "Window.h"
+#include "framework/Handles.h"
+#include "framework/Window.h"
 
 #include <string>
 

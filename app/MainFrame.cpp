@@ -1,14 +1,14 @@
-#include "MainFrame.h"
+#include "app/MainFrame.h"
 
-#include "FormatText.h"
-#include "AboutBox.h"
-#include "AppMessages.h"
-#include "KestrixApp.h"
-#include "OptionsDialog.h"
-#include "ScanDialog.h"
-#include "ProgramState.h"
+#include "framework/FormatText.h"
+#include "app/AboutBox.h"
+#include "app/AppMessages.h"
+#include "app/KestrixApp.h"
+#include "app/OptionsDialog.h"
+#include "app/ScanDialog.h"
+#include "app/ProgramState.h"
 #include "Version.h"
-#include "resource.h"
+#include "app/resource.h"
 
 #include <utility>
 

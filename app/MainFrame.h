@@ -3,9 +3,9 @@
 // main dialog when asked or when a scan finds the trojan.
 #pragma once
 
-#include "Dialog.h"
-#include "FrameWindow.h"
-#include "SystemTray.h"
+#include "framework/Dialog.h"
+#include "framework/FrameWindow.h"
+#include "app/SystemTray.h"
 
 class CProgramState;
 

@@ -1,7 +1,7 @@
-#include "OptionsDialog.h"
+#include "app/OptionsDialog.h"
 
-#include "Settings.h"
-#include "resource.h"
+#include "app/Settings.h"
+#include "app/resource.h"
 
 namespace {
 const LONG kMinute = 60000;

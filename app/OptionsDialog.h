@@ -2,8 +2,8 @@
 // is no Cancel, and Escape keeps what was changed.
 #pragma once
 
-#include "Dialog.h"
-#include "Settings.h"
+#include "framework/Dialog.h"
+#include "app/Settings.h"
 
 class COptionsDialog : public kx::CDialog {
 public:

@@ -1,7 +1,7 @@
-#include "ProgramState.h"
+#include "app/ProgramState.h"
 
-#include "AppMessages.h"
-#include "resource.h"
+#include "app/AppMessages.h"
+#include "app/resource.h"
 
 #include <cstdlib>
 

@@ -4,9 +4,9 @@
 // whether the uninstall ran.
 #pragma once
 
-#include "Settings.h"
+#include "app/Settings.h"
 
-#include "Handles.h"
+#include "framework/Handles.h"
 #include "ScanEngine_h.h"
 
 class CProgramState {

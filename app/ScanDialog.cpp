@@ -1,11 +1,11 @@
-#include "ScanDialog.h"
+#include "app/ScanDialog.h"
 
-#include "AboutBox.h"
-#include "AppMessages.h"
-#include "OptionsDialog.h"
-#include "ProgramState.h"
-#include "VariantStrings.h"
-#include "resource.h"
+#include "app/AboutBox.h"
+#include "app/AppMessages.h"
+#include "app/OptionsDialog.h"
+#include "app/ProgramState.h"
+#include "framework/VariantStrings.h"
+#include "app/resource.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // results mode (a detection from the tray or the timer found the trojan).
 #pragma once
 
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
 #include <array>
 

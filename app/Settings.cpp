@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "app/Settings.h"
 
 const char* const kSettingsKeyPath = "SOFTWARE\\Penhallow\\Kestrix";
 const char* const kMakerKeyPath = "SOFTWARE\\Penhallow";

@@ -1,8 +1,8 @@
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
-#include "AppMessages.h"
-#include "FrameWindow.h"
-#include "resource.h"
+#include "app/AppMessages.h"
+#include "framework/FrameWindow.h"
+#include "app/resource.h"
 
 const char* const CSingleInstance::kMutexName = "Kestrix.Running";
 

@@ -3,7 +3,7 @@
 // dialog and ends without touching the settings, the log or the tray.
 #pragma once
 
-#include "Handles.h"
+#include "framework/Handles.h"
 
 class CSingleInstance {
 public:

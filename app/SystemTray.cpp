@@ -1,7 +1,7 @@
-#include "SystemTray.h"
+#include "app/SystemTray.h"
 
-#include "Application.h"
-#include "Dialog.h"
+#include "framework/Application.h"
+#include "framework/Dialog.h"
 
 #include <shellapi.h>
 

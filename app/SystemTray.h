@@ -2,8 +2,8 @@
 // right click shows the tray menu, double click runs its default item.
 #pragma once
 
-#include "Handles.h"
-#include "Window.h"
+#include "framework/Handles.h"
+#include "framework/Window.h"
 
 #include <shellapi.h>
 

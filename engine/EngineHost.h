@@ -2,7 +2,7 @@
 // told at once (the COM object shows the message boxes).
 #pragma once
 
-#include "PassHost.h"
+#include "engine/core/PassHost.h"
 
 class CEngineHost {
 public:

@@ -1,4 +1,4 @@
-#include "EngineModule.h"
+#include "engine/EngineModule.h"
 
 // The linker's symbol for the first byte of the module this code is linked
 // into: its module handle, on every Windows (GetModuleHandleEx is XP's).

@@ -1,4 +1,4 @@
-#include "LogFile.h"
+#include "engine/LogFile.h"
 
 std::unique_ptr<CLogFile> CLogFile::Open(const char* path)
 {

@@ -4,7 +4,7 @@
 // be stopped by their log.
 #pragma once
 
-#include "Handles.h"
+#include "framework/Handles.h"
 
 #include <memory>
 #include <string>

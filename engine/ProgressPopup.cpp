@@ -1,8 +1,8 @@
-#include "ProgressPopup.h"
+#include "engine/ProgressPopup.h"
 
-#include "FormatText.h"
-#include "Application.h"
-#include "EngineModule.h"
+#include "framework/FormatText.h"
+#include "framework/Application.h"
+#include "engine/EngineModule.h"
 
 #include <commctrl.h>
 

@@ -4,8 +4,8 @@
 // windows alive by pumping waiting messages between files.
 #pragma once
 
-#include "Handles.h"
-#include "Window.h"
+#include "framework/Handles.h"
+#include "framework/Window.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "ScanEngine.h"
+#include "engine/ScanEngine.h"
 
-#include "LiveMachine.h"
-#include "SignatureResource.h"
+#include "engine/live/LiveMachine.h"
+#include "engine/SignatureResource.h"
 
 #include <new>
 

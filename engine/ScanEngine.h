@@ -4,13 +4,13 @@
 // the portable core's (core/), run over one machine (live/ for this one).
 #pragma once
 
-#include "Detection.h"
-#include "EngineHost.h"
-#include "Machine.h"
-#include "PassHost.h"
-#include "ProgressPopup.h"
-#include "Removal.h"
-#include "ScanLog.h"
+#include "engine/core/Detection.h"
+#include "engine/EngineHost.h"
+#include "engine/core/Machine.h"
+#include "engine/core/PassHost.h"
+#include "engine/ProgressPopup.h"
+#include "engine/core/Removal.h"
+#include "engine/ScanLog.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ScanLog.h"
+#include "engine/ScanLog.h"
 
 const char* const CScanLog::kFileName = "Kestrix.log";
 

@@ -2,7 +2,7 @@
 // opening line break through the header to the footer.
 #pragma once
 
-#include "LogFile.h"
+#include "engine/LogFile.h"
 
 #include <ctime>
 #include <memory>

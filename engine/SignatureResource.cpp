@@ -1,7 +1,7 @@
-#include "SignatureResource.h"
+#include "engine/SignatureResource.h"
 
-#include "EngineModule.h"
-#include "Resource.h"
+#include "engine/EngineModule.h"
+#include "framework/Resource.h"
 
 const unsigned char* LoadSignature()
 {

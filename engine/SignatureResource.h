@@ -2,7 +2,7 @@
 // kSignatureResourceSize bytes.
 #pragma once
 
-#include "Signature.h"
+#include "engine/core/Signature.h"
 
 const int kSignatureResourceId = 201;
 

@@ -2,7 +2,7 @@
 // pump with pre-translation that message loops and long operations share.
 #pragma once
 
-#include "Window.h"
+#include "framework/Window.h"
 
 namespace kx {
 

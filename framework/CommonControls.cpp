@@ -1,4 +1,4 @@
-#include "CommonControls.h"
+#include "framework/CommonControls.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
-#include "Application.h"
-#include "Resource.h"
-#include "ResourceTypes.h"
+#include "framework/Application.h"
+#include "framework/Resource.h"
+#include "framework/ResourceTypes.h"
 
 #include <cstring>
 #include <string>

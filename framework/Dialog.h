@@ -4,7 +4,7 @@
 // application's pre-translation (tool tips relay there).
 #pragma once
 
-#include "Window.h"
+#include "framework/Window.h"
 
 namespace kx {
 

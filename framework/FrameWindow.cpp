@@ -1,7 +1,7 @@
-#include "FrameWindow.h"
+#include "framework/FrameWindow.h"
 
-#include "Application.h"
-#include "Dialog.h"
+#include "framework/Application.h"
+#include "framework/Dialog.h"
 
 #include <string>
 

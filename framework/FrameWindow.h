@@ -3,8 +3,8 @@
 // application's main frame ends the message loop when it is destroyed.
 #pragma once
 
-#include "Handles.h"
-#include "Window.h"
+#include "framework/Handles.h"
+#include "framework/Window.h"
 
 namespace kx {
 

@@ -1,6 +1,6 @@
-#include "RegistryTree.h"
+#include "framework/RegistryTree.h"
 
-#include "Handles.h"
+#include "framework/Handles.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "Resource.h"
+#include "framework/Resource.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "VariantStrings.h"
+#include "framework/VariantStrings.h"
 
 namespace kx {
 

@@ -1,6 +1,6 @@
-#include "CregFile.h"
+#include "rescue/CregFile.h"
 
-#include "CregFormat.h"
+#include "rescue/CregFormat.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "CregWriter.h"
+#include "rescue/CregWriter.h"
 
-#include "CregFormat.h"
+#include "rescue/CregFormat.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "DirectoryVolume.h"
+#include "rescue/DirectoryVolume.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -2,7 +2,7 @@
 // matched without regard to case as Windows matches them.
 #pragma once
 
-#include "Volume.h"
+#include "rescue/Volume.h"
 
 class CDirectoryVolume : public CVolume {
 public:

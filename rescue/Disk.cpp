@@ -1,7 +1,7 @@
-#include "Disk.h"
+#include "rescue/Disk.h"
 
-#include "DirectoryVolume.h"
-#include "TskVolume.h"
+#include "rescue/DirectoryVolume.h"
+#include "rescue/TskVolume.h"
 
 #include <sys/stat.h>
 

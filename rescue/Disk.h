@@ -3,8 +3,8 @@
 // a volume is mounted. What cannot be read is said once, where it is.
 #pragma once
 
-#include "DiskImage.h"
-#include "Volume.h"
+#include "rescue/DiskImage.h"
+#include "rescue/Volume.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "DiskImage.h"
+#include "rescue/DiskImage.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "Installation.h"
+#include "rescue/Installation.h"
 
 #include <algorithm>
 #include <cctype>

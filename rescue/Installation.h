@@ -3,7 +3,7 @@
 // (a folder with System32\config\SOFTWARE).
 #pragma once
 
-#include "Volume.h"
+#include "rescue/Volume.h"
 
 #include <string>
 #include <vector>

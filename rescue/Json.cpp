@@ -1,4 +1,4 @@
-#include "Json.h"
+#include "rescue/Json.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 // functions.
 #pragma once
 
-#include "TempFile.h"
+#include "rescue/TempFile.h"
 
 #include <cstdint>
 #include <string>

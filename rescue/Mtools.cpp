@@ -1,4 +1,4 @@
-#include "Mtools.h"
+#include "rescue/Mtools.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -1,8 +1,8 @@
-#include "OfflineMachine.h"
+#include "rescue/OfflineMachine.h"
 
-#include "PathRules.h"
-#include "Registry9x.h"
-#include "RegistryNt.h"
+#include "engine/core/PathRules.h"
+#include "rescue/Registry9x.h"
+#include "rescue/RegistryNt.h"
 
 #include <algorithm>
 #include <cctype>

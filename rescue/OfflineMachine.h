@@ -7,10 +7,10 @@
 // partitions before logical ones.
 #pragma once
 
-#include "Disk.h"
-#include "Installation.h"
-#include "Machine.h"
-#include "SystemDatEdit.h"
+#include "rescue/Disk.h"
+#include "rescue/Installation.h"
+#include "engine/core/Machine.h"
+#include "rescue/SystemDatEdit.h"
 
 #include <deque>
 #include <unordered_map>

@@ -1,7 +1,7 @@
 // qcow2 images are read by libqcow and handed to The Sleuth Kit through its
 // hook for images of other formats.
-#include "DiskImage.h"
-#include "LibyalFile.h"
+#include "rescue/DiskImage.h"
+#include "rescue/LibyalFile.h"
 
 #include <libqcow.h>
 

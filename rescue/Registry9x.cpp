@@ -1,7 +1,7 @@
-#include "Registry9x.h"
+#include "rescue/Registry9x.h"
 
-#include "CregFile.h"
-#include "LibyalFile.h"
+#include "rescue/CregFile.h"
+#include "rescue/LibyalFile.h"
 
 #include <libcreg.h>
 

@@ -1,7 +1,7 @@
 // Reading a Windows 9x/ME registry file through libcreg, from its bytes.
 #pragma once
 
-#include "Machine.h"
+#include "engine/core/Machine.h"
 
 #include <string>
 #include <vector>

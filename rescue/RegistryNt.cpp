@@ -1,6 +1,6 @@
-#include "RegistryNt.h"
+#include "rescue/RegistryNt.h"
 
-#include "LibyalFile.h"
+#include "rescue/LibyalFile.h"
 
 #include <libregf.h>
 

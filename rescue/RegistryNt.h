@@ -1,8 +1,8 @@
 // Reading the SOFTWARE hive of an NT-family installation through libregf.
 #pragma once
 
-#include "Machine.h"
-#include "Registry9x.h"
+#include "engine/core/Machine.h"
+#include "rescue/Registry9x.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "Report.h"
+#include "rescue/Report.h"
 
-#include "Json.h"
-#include "PathRules.h"
+#include "rescue/Json.h"
+#include "engine/core/PathRules.h"
 
 bool InputReport::Found() const
 {

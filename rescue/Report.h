@@ -2,8 +2,8 @@
 // text in the style of the scan log, and one JSON object per input.
 #pragma once
 
-#include "Detection.h"
-#include "Removal.h"
+#include "engine/core/Detection.h"
+#include "engine/core/Removal.h"
 
 #include <string>
 #include <vector>

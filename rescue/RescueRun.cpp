@@ -1,9 +1,9 @@
-#include "RescueRun.h"
+#include "rescue/RescueRun.h"
 
-#include "Disk.h"
-#include "Installation.h"
-#include "OfflineMachine.h"
-#include "Signature.h"
+#include "rescue/Disk.h"
+#include "rescue/Installation.h"
+#include "rescue/OfflineMachine.h"
+#include "engine/core/Signature.h"
 
 #include <cstddef>
 #include <memory>

@@ -3,7 +3,7 @@
 // be written.
 #pragma once
 
-#include "Report.h"
+#include "rescue/Report.h"
 
 #include <string>
 

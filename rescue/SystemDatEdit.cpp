@@ -1,7 +1,7 @@
-#include "SystemDatEdit.h"
+#include "rescue/SystemDatEdit.h"
 
-#include "CregFile.h"
-#include "Registry9x.h"
+#include "rescue/CregFile.h"
+#include "rescue/Registry9x.h"
 
 #include <strings.h>
 

@@ -6,7 +6,7 @@
 // place, and is read back once more there.
 #pragma once
 
-#include "Volume.h"
+#include "rescue/Volume.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "TempFile.h"
+#include "rescue/TempFile.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

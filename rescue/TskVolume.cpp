@@ -1,7 +1,7 @@
-#include "TskVolume.h"
+#include "rescue/TskVolume.h"
 
-#include "Mtools.h"
-#include "TempFile.h"
+#include "rescue/Mtools.h"
+#include "rescue/TempFile.h"
 
 #include <memory>
 

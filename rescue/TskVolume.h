@@ -3,8 +3,8 @@
 // through mtools.
 #pragma once
 
-#include "DiskImage.h"
-#include "Volume.h"
+#include "rescue/DiskImage.h"
+#include "rescue/Volume.h"
 
 class CTskVolume : public CVolume {
 public:

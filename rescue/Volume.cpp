@@ -1,4 +1,4 @@
-#include "Volume.h"
+#include "rescue/Volume.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // kestrix-rescue: finds and removes Duskwire on a Windows disk that is not
 // running: a disk image, a block device, or a mounted volume.
-#include "Mtools.h"
-#include "RescueRun.h"
+#include "rescue/Mtools.h"
+#include "rescue/RescueRun.h"
 
 #include <unistd.h>
 

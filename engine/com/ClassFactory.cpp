@@ -1,7 +1,7 @@
-#include "ClassFactory.h"
+#include "engine/com/ClassFactory.h"
 
-#include "ScanEngineObject.h"
-#include "ServerLock.h"
+#include "engine/com/ScanEngineObject.h"
+#include "engine/com/ServerLock.h"
 
 #include <new>
 

@@ -2,7 +2,7 @@
 // anybody outside holds it too, it holds one server lock (never more).
 #pragma once
 
-#include "CriticalSection.h"
+#include "framework/CriticalSection.h"
 
 #include <windows.h>
 #include <unknwn.h>

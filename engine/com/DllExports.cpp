@@ -1,16 +1,16 @@
 // The engine DLL's entry points: loading, the class object, the unload test
 // and self-registration (registry script and type library).
-#include "Application.h"
-#include "ClassFactory.h"
-#include "CriticalSection.h"
-#include "EngineModule.h"
-#include "Resource.h"
-#include "Text.h"
-#include "Registrar.h"
-#include "RegistryTree.h"
+#include "framework/Application.h"
+#include "engine/com/ClassFactory.h"
+#include "framework/CriticalSection.h"
+#include "engine/EngineModule.h"
+#include "framework/Resource.h"
+#include "framework/Text.h"
+#include "engine/com/Registrar.h"
+#include "framework/RegistryTree.h"
 #include "ScanEngine_h.h"
-#include "ServerLock.h"
-#include "TypeInfoHolder.h"
+#include "engine/com/ServerLock.h"
+#include "engine/com/TypeInfoHolder.h"
 
 #include <windows.h>
 #include <commctrl.h>

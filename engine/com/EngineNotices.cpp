@@ -1,7 +1,7 @@
-#include "EngineNotices.h"
+#include "engine/com/EngineNotices.h"
 
-#include "Application.h"
-#include "EngineModule.h"
+#include "framework/Application.h"
+#include "engine/EngineModule.h"
 
 void ShowEngineNotice(EngineNotice notice)
 {

@@ -2,7 +2,7 @@
 // notice after which the process cannot go on.
 #pragma once
 
-#include "EngineHost.h"
+#include "engine/EngineHost.h"
 
 // Shows the notice's box (captioned with the engine module's name); after
 // SignatureUnavailable it ends the process with exit code 65535.

@@ -1,6 +1,6 @@
-#include "ListVariant.h"
+#include "engine/com/ListVariant.h"
 
-#include "Text.h"
+#include "framework/Text.h"
 
 namespace {
 

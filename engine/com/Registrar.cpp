@@ -1,7 +1,7 @@
-#include "Registrar.h"
+#include "engine/com/Registrar.h"
 
-#include "Handles.h"
-#include "RegistryTree.h"
+#include "framework/Handles.h"
+#include "framework/RegistryTree.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Writes and removes the registry keys of a registration script.
 #pragma once
 
-#include "RegistrarScript.h"
+#include "engine/com/RegistrarScript.h"
 
 #include <windows.h>
 

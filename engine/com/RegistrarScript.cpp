@@ -1,4 +1,4 @@
-#include "RegistrarScript.h"
+#include "engine/com/RegistrarScript.h"
 
 #include <cctype>
 

@@ -1,9 +1,9 @@
-#include "ScanEngineObject.h"
+#include "engine/com/ScanEngineObject.h"
 
-#include "ServerLock.h"
-#include "TypeInfoHolder.h"
+#include "engine/com/ServerLock.h"
+#include "engine/com/TypeInfoHolder.h"
 
-#include "ListVariant.h"
+#include "engine/com/ListVariant.h"
 
 #include <new>
 

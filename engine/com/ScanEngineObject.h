@@ -5,8 +5,8 @@
 // message boxes for what the engine's passes report.
 #pragma once
 
-#include "EngineNotices.h"
-#include "ScanEngine.h"
+#include "engine/com/EngineNotices.h"
+#include "engine/ScanEngine.h"
 #include "ScanEngine_h.h"
 
 #include <memory>

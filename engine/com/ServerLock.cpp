@@ -1,4 +1,4 @@
-#include "ServerLock.h"
+#include "engine/com/ServerLock.h"
 
 namespace {
 volatile LONG g_cServerLocks = 0;

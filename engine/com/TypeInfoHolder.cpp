@@ -1,4 +1,4 @@
-#include "TypeInfoHolder.h"
+#include "engine/com/TypeInfoHolder.h"
 
 #include "ScanEngine_h.h"
 

@@ -3,8 +3,8 @@
 // registered type library; a failed load is tried again on the next call.
 #pragma once
 
-#include "CriticalSection.h"
-#include "Handles.h"
+#include "framework/CriticalSection.h"
+#include "framework/Handles.h"
 
 #include <windows.h>
 #include <oaidl.h>

@@ -1,4 +1,4 @@
-#include "ConfigurationBlock.h"
+#include "engine/core/ConfigurationBlock.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // Free of Win32 types: the fuzzer builds it natively.
 #pragma once
 
-#include "ConfigRecord.h"
+#include "engine/core/ConfigRecord.h"
 
 #include <array>
 #include <cstddef>

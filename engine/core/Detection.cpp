@@ -1,8 +1,8 @@
-#include "Detection.h"
+#include "engine/core/Detection.h"
 
-#include "ConfigurationBlock.h"
-#include "PathRules.h"
-#include "Signature.h"
+#include "engine/core/ConfigurationBlock.h"
+#include "engine/core/PathRules.h"
+#include "engine/core/Signature.h"
 
 #include <algorithm>
 

@@ -3,9 +3,9 @@
 // RunServices values and configuration blocks say what a removal must take.
 #pragma once
 
-#include "ConfigRecord.h"
-#include "Machine.h"
-#include "PassHost.h"
+#include "engine/core/ConfigRecord.h"
+#include "engine/core/Machine.h"
+#include "engine/core/PassHost.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "PathRules.h"
+#include "engine/core/PathRules.h"
 
 const char* const kDefaultValueName = "(Default)";
 

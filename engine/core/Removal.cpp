@@ -1,7 +1,7 @@
-#include "Removal.h"
+#include "engine/core/Removal.h"
 
-#include "PathRules.h"
-#include "Signature.h"
+#include "engine/core/PathRules.h"
+#include "engine/core/Signature.h"
 
 #include <algorithm>
 

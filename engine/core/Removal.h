@@ -3,9 +3,9 @@
 // into quarantine; the first phase that fails ends the pass.
 #pragma once
 
-#include "Detection.h"
-#include "Machine.h"
-#include "PassHost.h"
+#include "engine/core/Detection.h"
+#include "engine/core/Machine.h"
+#include "engine/core/PassHost.h"
 
 #include <string>
 #include <vector>

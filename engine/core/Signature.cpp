@@ -1,4 +1,4 @@
-#include "Signature.h"
+#include "engine/core/Signature.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // never compared).
 #pragma once
 
-#include "Machine.h"
+#include "engine/core/Machine.h"
 
 #include <string>
 

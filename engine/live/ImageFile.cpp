@@ -1,4 +1,4 @@
-#include "ImageFile.h"
+#include "engine/live/ImageFile.h"
 
 kx::FileHandle OpenImageFile(const std::string& path)
 {

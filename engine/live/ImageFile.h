@@ -3,7 +3,7 @@
 // one offset only.
 #pragma once
 
-#include "Handles.h"
+#include "framework/Handles.h"
 
 #include <string>
 

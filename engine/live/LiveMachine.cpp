@@ -1,8 +1,8 @@
-#include "LiveMachine.h"
+#include "engine/live/LiveMachine.h"
 
-#include "ImageFile.h"
-#include "RunServicesPath.h"
-#include "Text.h"
+#include "engine/live/ImageFile.h"
+#include "engine/live/RunServicesPath.h"
+#include "framework/Text.h"
 
 namespace {
 

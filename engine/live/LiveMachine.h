@@ -3,8 +3,8 @@
 // systems that lack it), and its files.
 #pragma once
 
-#include "Machine.h"
-#include "RegistryKey.h"
+#include "engine/core/Machine.h"
+#include "engine/live/RegistryKey.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

@@ -1,9 +1,9 @@
 // Running processes through the ToolHelp32 snapshot of kernel32.dll, bound at
 // run time so the engine loads on systems that lack it.
-#include "LiveMachine.h"
+#include "engine/live/LiveMachine.h"
 
-#include "Handles.h"
-#include "Text.h"
+#include "framework/Handles.h"
+#include "framework/Text.h"
 
 #include <cstring>
 

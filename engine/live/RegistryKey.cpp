@@ -1,4 +1,4 @@
-#include "RegistryKey.h"
+#include "engine/live/RegistryKey.h"
 
 LONG CRegistryKey::Open(HKEY hRoot, const std::string& strPath)
 {

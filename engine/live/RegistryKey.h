@@ -2,8 +2,8 @@
 // text, one value looked up, one value deleted.
 #pragma once
 
-#include "Handles.h"
-#include "Machine.h"
+#include "framework/Handles.h"
+#include "engine/core/Machine.h"
 
 #include <string>
 #include <vector>

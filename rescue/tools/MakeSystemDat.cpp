@@ -2,7 +2,7 @@
 // the REGEDIT4 style: [Key\Path] lines, then "name"="text", @="text" (the
 // default value), "name"=dword:0000002a, "name"=hex:01,02, each on a line.
 // Makes the SYSTEM.DAT files of the test images.
-#include "CregWriter.h"
+#include "rescue/CregWriter.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,12 +1,12 @@
 // The about box and its hyperlinks: look, hover, tool tip, and opening the
 // target through the shell or the .htm command, with the error box.
-#include "AboutBox.h"
-#include "Application.h"
-#include "Handles.h"
-#include "MessageBoxes.h"
-#include "ModalDriver.h"
-#include "TestSupport.h"
-#include "resource.h"
+#include "app/AboutBox.h"
+#include "framework/Application.h"
+#include "framework/Handles.h"
+#include "tests/support/MessageBoxes.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/TestSupport.h"
+#include "app/resource.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

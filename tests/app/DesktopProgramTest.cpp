@@ -1,16 +1,16 @@
 // Kestrix.exe end to end: started from a folder holding it, quarrion.dll and
 // a copy of regsvr32.exe; driven through its tray window, frame and dialogs
 // as the shell and the user would.
-#include "Handles.h"
-#include "RegistryTree.h"
-#include "MessageBoxes.h"
-#include "ModalDriver.h"
-#include "RunServicesState.h"
-#include "TestSupport.h"
-#include "MainFrame.h"
-#include "Settings.h"
+#include "framework/Handles.h"
+#include "framework/RegistryTree.h"
+#include "tests/support/MessageBoxes.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/RunServicesState.h"
+#include "tests/support/TestSupport.h"
+#include "app/MainFrame.h"
+#include "app/Settings.h"
 #include "Version.h"
-#include "resource.h"
+#include "app/resource.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The options dialog driven by messages to its controls, as the user would.
-#include "ModalDriver.h"
-#include "OptionsDialog.h"
-#include "Settings.h"
-#include "resource.h"
+#include "tests/support/ModalDriver.h"
+#include "app/OptionsDialog.h"
+#include "app/Settings.h"
+#include "app/resource.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

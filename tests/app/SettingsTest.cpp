@@ -1,9 +1,9 @@
 // The settings record and its registry values, read back with their types
 // and bytes.
-#include "Handles.h"
-#include "RegistryTree.h"
-#include "ProgramState.h"
-#include "Settings.h"
+#include "framework/Handles.h"
+#include "framework/RegistryTree.h"
+#include "app/ProgramState.h"
+#include "app/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // quarrion.dll as a real in-process COM server: registered by the system's
 // own regsvr32, created through COM, driven early- and late-bound, and by
 // JScript and VBScript under cscript.
-#include "RunServicesState.h"
+#include "tests/support/RunServicesState.h"
 #include "ScanEngine_h.h"
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The registrar script: parsing (malformed scripts are rejected whole) and
 // writing with roll-back, in the prefix's registry.
-#include "Handles.h"
-#include "Registrar.h"
+#include "framework/Handles.h"
+#include "engine/com/Registrar.h"
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // it silent and that otherwise one box says what happened. Started with the
 // command line the desktop program gives it, which leaves out the program's
 // own name.
-#include "MessageBoxes.h"
-#include "RegistryTree.h"
-#include "TestSupport.h"
+#include "tests/support/MessageBoxes.h"
+#include "framework/RegistryTree.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

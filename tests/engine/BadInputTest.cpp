@@ -2,10 +2,10 @@
 // full disk, eleven and more servers found only by the full scan, registry
 // names past the buffers. No crash, nothing escapes the engine call, nothing
 // of the user's is lost.
-#include "EngineProbe.h"
-#include "RegistryKey.h"
-#include "RunServicesState.h"
-#include "TestSupport.h"
+#include "tests/engine/EngineProbe.h"
+#include "engine/live/RegistryKey.h"
+#include "tests/support/RunServicesState.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

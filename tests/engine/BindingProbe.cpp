@@ -1,7 +1,7 @@
 // Prints what the engine object binds and lists on this system; run under a
 // Windows 3.1 personality it must still be made, with nothing bound.
-#include "LiveMachine.h"
-#include "ScanEngineObject.h"
+#include "engine/live/LiveMachine.h"
+#include "engine/com/ScanEngineObject.h"
 
 #include <cstdio>
 

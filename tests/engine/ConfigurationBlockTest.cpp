@@ -1,6 +1,6 @@
 // Taking configuration blocks apart, hostile ones included: the parse stays
 // within its 100 bytes and gives a defined record for every block.
-#include "ConfigurationBlock.h"
+#include "engine/core/ConfigurationBlock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Whole detection passes against real processes started from mock server
 // files, real RunServices values and the real log.
-#include "EngineProbe.h"
-#include "ExpectedLog.h"
-#include "ProgressPopup.h"
-#include "RunServicesState.h"
-#include "TestSupport.h"
+#include "tests/engine/EngineProbe.h"
+#include "tests/engine/ExpectedLog.h"
+#include "engine/ProgressPopup.h"
+#include "tests/support/RunServicesState.h"
+#include "tests/support/TestSupport.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

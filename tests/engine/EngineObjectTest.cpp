@@ -1,7 +1,7 @@
 // The engine object's switches and the result lists it hands out.
-#include "EngineProbe.h"
-#include "ListVariant.h"
-#include "TestSupport.h"
+#include "tests/engine/EngineProbe.h"
+#include "engine/com/ListVariant.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

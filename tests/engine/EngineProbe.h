@@ -3,8 +3,8 @@
 // hands it, with test access to the engine's state.
 #pragma once
 
-#include "LiveMachine.h"
-#include "ScanEngineObject.h"
+#include "engine/live/LiveMachine.h"
+#include "engine/com/ScanEngineObject.h"
 
 #include <memory>
 #include <string>

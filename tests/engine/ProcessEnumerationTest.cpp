@@ -1,6 +1,6 @@
 // Process enumeration against real processes in the Wine prefix.
-#include "LiveMachine.h"
-#include "TestSupport.h"
+#include "engine/live/LiveMachine.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The progress window on a real (Xvfb) display: captions, layout, Escape and
 // the quit request while pumping.
-#include "ProgressPopup.h"
-#include "TestSupport.h"
+#include "engine/ProgressPopup.h"
+#include "tests/support/TestSupport.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The RunServices key read and cleaned through CRegistryKey, in the prefix's
 // real registry.
-#include "RegistryKey.h"
-#include "RunServicesState.h"
-#include "TestSupport.h"
+#include "engine/live/RegistryKey.h"
+#include "tests/support/RunServicesState.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

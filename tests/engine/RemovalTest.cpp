@@ -1,12 +1,12 @@
 // Whole removal passes after real detections: processes terminated, values
 // deleted, files moved into "Infected Files"; and every failure path with its
 // message box answered by the test.
-#include "EngineModule.h"
-#include "EngineProbe.h"
-#include "ExpectedLog.h"
-#include "MessageBoxes.h"
-#include "RunServicesState.h"
-#include "TestSupport.h"
+#include "engine/EngineModule.h"
+#include "tests/engine/EngineProbe.h"
+#include "tests/engine/ExpectedLog.h"
+#include "tests/support/MessageBoxes.h"
+#include "tests/support/RunServicesState.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Kestrix.log as engine objects write it, read back byte for byte.
-#include "EngineProbe.h"
-#include "ExpectedLog.h"
-#include "TestSupport.h"
+#include "tests/engine/EngineProbe.h"
+#include "tests/engine/ExpectedLog.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A module without a usable signature resource: message box, then exit 65535.
-#include "TestSupport.h"
-#include "MessageBoxes.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/MessageBoxes.h"
 
 #include <gtest/gtest.h>
 

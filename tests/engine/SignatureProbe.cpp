@@ -1,7 +1,7 @@
 // Runs one detection pass in a module whose signature resource is missing or
 // has the wrong size: the engine must show its box and end the process with
 // 65535 before it returns.
-#include "ScanEngineObject.h"
+#include "engine/com/ScanEngineObject.h"
 
 int main()
 {

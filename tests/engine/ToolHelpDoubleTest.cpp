@@ -2,13 +2,13 @@
 // double that lists real processes as the test says: as Windows 95, 98 and ME
 // give them (szExeFile the full path, in upper case, nothing to resolve it
 // with), with bare names that NT cannot resolve, and failing in mid-pass.
-#include "EngineProbe.h"
-#include "ExpectedLog.h"
-#include "MessageBoxes.h"
-#include "RunServicesState.h"
-#include "TestSupport.h"
+#include "tests/engine/EngineProbe.h"
+#include "tests/engine/ExpectedLog.h"
+#include "tests/support/MessageBoxes.h"
+#include "tests/support/RunServicesState.h"
+#include "tests/support/TestSupport.h"
 
-#include "EngineModule.h"
+#include "engine/EngineModule.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Fuzzes the configuration-block parse: any 100 bytes a suspect file holds.
 // The block is an exact 100-byte heap buffer, so a read past it is reported.
-#include "ConfigurationBlock.h"
+#include "engine/core/ConfigurationBlock.h"
 
 #include <cstdint>
 #include <cstdlib>

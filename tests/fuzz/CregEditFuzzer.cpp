@@ -1,10 +1,10 @@
 // Random valid registry files from our writer: deleting any value of any key
 // must leave, as libcreg reads the result, every other key and value exactly
 // as it was, and nothing outside that key's record may change.
-#include "CregFile.h"
-#include "CregWriter.h"
-#include "Registry9x.h"
-#include "SystemDatEdit.h"
+#include "rescue/CregFile.h"
+#include "rescue/CregWriter.h"
+#include "rescue/Registry9x.h"
+#include "rescue/SystemDatEdit.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

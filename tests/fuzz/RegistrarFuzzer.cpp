@@ -1,6 +1,6 @@
 // Fuzzes the registrar script: parameter expansion, then the parse. A
 // rejected script leaves nothing behind.
-#include "RegistrarScript.h"
+#include "engine/com/RegistrarScript.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // (through libcreg) and our own value deletion must survive any bytes. A
 // deletion that reports success must keep the file's size and leave it a
 // file libcreg still reads.
-#include "CregFile.h"
-#include "Registry9x.h"
+#include "rescue/CregFile.h"
+#include "rescue/Registry9x.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // The detection and removal rules over a machine made of tables: hostile
 // configuration blocks, values of other programs, files of one name, moves
 // that fail and calls that throw.
-#include "Detection.h"
-#include "FakeMachine.h"
-#include "Removal.h"
+#include "engine/core/Detection.h"
+#include "tests/native/FakeMachine.h"
+#include "engine/core/Removal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "FakeMachine.h"
+#include "tests/native/FakeMachine.h"
 
-#include "ConfigurationBlock.h"
-#include "Signature.h"
+#include "engine/core/ConfigurationBlock.h"
+#include "engine/core/Signature.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,8 +3,8 @@
 // seam call can be made to fail or throw.
 #pragma once
 
-#include "Machine.h"
-#include "PassHost.h"
+#include "engine/core/Machine.h"
+#include "engine/core/PassHost.h"
 
 #include <functional>
 #include <map>

@@ -1,4 +1,4 @@
-#include "MessageBoxes.h"
+#include "tests/support/MessageBoxes.h"
 
 namespace kxtest {
 

@@ -2,8 +2,8 @@
 // one waits until the test presses a button from another thread).
 #pragma once
 
-#include "CriticalSection.h"
-#include "Handles.h"
+#include "framework/CriticalSection.h"
+#include "framework/Handles.h"
 
 #include <windows.h>
 

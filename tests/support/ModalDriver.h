@@ -2,7 +2,7 @@
 // it: the driver waits for the dialog's window, then acts on it by messages.
 #pragma once
 
-#include "Handles.h"
+#include "framework/Handles.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "RunServicesState.h"
+#include "tests/support/RunServicesState.h"
 
-#include "Handles.h"
-#include "RunServicesPath.h"
+#include "framework/Handles.h"
+#include "engine/live/RunServicesPath.h"
 
 #include <stdexcept>
 

@@ -2,7 +2,7 @@
 // there before (a new prefix holds a "winemenubuilder" value) afterwards.
 #pragma once
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <windows.h>
 

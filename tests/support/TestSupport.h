@@ -2,7 +2,7 @@
 // child processes, files read back byte for byte.
 #pragma once
 
-#include "Handles.h"
+#include "framework/Handles.h"
 
 #include <windows.h>
 

@@ -26,13 +26,13 @@
 //                           one line "startup <ms>" each; each run is then
 //                           ended (WM_CLOSE to a baseline, the tray menu's
 //                           Exit to Kestrix, else terminated)
-#include "Detection.h"
-#include "Handles.h"
-#include "ImageFile.h"
-#include "LiveMachine.h"
-#include "ScanEngineObject.h"
+#include "engine/core/Detection.h"
+#include "framework/Handles.h"
+#include "engine/live/ImageFile.h"
+#include "engine/live/LiveMachine.h"
+#include "engine/com/ScanEngineObject.h"
 #include "ScanEngine_h.h"
-#include "SignatureResource.h"
+#include "engine/SignatureResource.h"
 
 #include <psapi.h>
 #include <shellapi.h>

@@ -1,7 +1,7 @@
 // Console driver for the engine: runs one detection pass in the current
 // directory (Kestrix.log is written there) and prints what it found.
-#include "ScanEngineObject.h"
-#include "VariantStrings.h"
+#include "engine/com/ScanEngineObject.h"
+#include "framework/VariantStrings.h"
 
 #include <commctrl.h>
 
