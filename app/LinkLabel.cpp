@@ -104,7 +104,7 @@ void CLinkLabel::SetTarget(const std::string& url)
 
 void CLinkLabel::MarkVisited(bool visited)
 {
-    m_bLinkVisited = visited ? TRUE : FALSE;
+    m_bLinkVisited = visited;
     if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
@@ -177,12 +177,12 @@ void CLinkLabel::OnMouseMove(UINT, POINT point)
     ::GetClientRect(m_hWnd, &client);
     if (m_bMouseOver) {
         if (!::PtInRect(&client, point)) {
-            m_bMouseOver = FALSE;
+            m_bMouseOver = false;
             ::ReleaseCapture();
             ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         }
     } else {
-        m_bMouseOver = TRUE;
+        m_bMouseOver = true;
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         ::SetCapture(m_hWnd);
     }
@@ -192,7 +192,7 @@ void CLinkLabel::OnCaptureChanged(HWND newCapture)
 {
     // Capture taken away (a message box, another window): the hover ends.
     if (m_bMouseOver && newCapture != m_hWnd) {
-        m_bMouseOver = FALSE;
+        m_bMouseOver = false;
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     }
 }

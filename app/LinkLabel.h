@@ -49,8 +49,8 @@ private:
     COLORREF m_clrNormal;
     COLORREF m_clrVisited;
     COLORREF m_clrHover;
-    BOOL m_bMouseOver = FALSE;
-    BOOL m_bLinkVisited = FALSE;
+    bool m_bMouseOver = false;
+    bool m_bLinkVisited = false;
     std::string m_strTarget;
     kx::GdiObject m_fontLink;
     kx::Icon m_handCursor;   // a cursor is an icon to the system

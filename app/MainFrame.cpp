@@ -83,7 +83,7 @@ bool CMainFrame::OnCreate(const CREATESTRUCTA&)
 {
     HICON icon = ::LoadIconA(kx::CDialog::ResourceModule(), MAKEINTRESOURCEA(IDI_KESTRIX));
     if (!m_tray.CreateTrayIcon(nullptr, kTrayCallback, kTrayTip, icon, IDR_TRAYMENU)) return false;
-    m_tray.SetDefaultItem(0, TRUE);
+    m_tray.SetDefaultItem(0, true);
     if (m_state.Settings().AutoScan) Detect();
     if (!m_hWnd) return false;   // Exit was chosen in a results dialog
     if (m_state.Settings().TimedScanning) RestartTimer();

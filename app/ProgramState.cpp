@@ -8,15 +8,15 @@
 bool CProgramState::CreateEngine()
 {
     if (SUCCEEDED(
-            ::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine, m_engine.PutVoid())))
+            ::CoCreateInstance(CLSID_ScanEngine, nullptr, CLSCTX_INPROC_SERVER, IID_IScanEngine, m_pEngine.PutVoid())))
         return true;
-    m_engine.Detach();   // whatever a failed call left there is no reference of ours
+    m_pEngine.Detach();   // whatever a failed call left there is no reference of ours
     return false;
 }
 
 IScanEngine* CProgramState::EnsureEngineOrExit()
 {
-    if (m_engine || CreateEngine()) return m_engine.Get();
+    if (m_pEngine || CreateEngine()) return m_pEngine.Get();
     AppMessageBox(IDS_COCREATE_FAILED, MB_OK | MB_ICONEXCLAMATION);
     // Deliberate: the application object's clean-up that std::exit runs
     // uninitialises COM once more; the second call is harmless, and the

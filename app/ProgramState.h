@@ -19,7 +19,7 @@ public:
     const AppSettings& Settings() const { return m_settings; }
 
     // The engine object, or null.
-    IScanEngine* Engine() const { return m_engine.Get(); }
+    IScanEngine* Engine() const { return m_pEngine.Get(); }
     // Creates an engine object into the empty slot; false (slot empty) when
     // COM could not create one.
     bool CreateEngine();
@@ -27,7 +27,7 @@ public:
     // program ends: string 57348, CoUninitialize and exit status -1 (the
     // runtime's ordinary exit, so the application object's clean-up runs).
     IScanEngine* EnsureEngineOrExit();
-    void ReleaseEngine() { m_engine.Reset(); }
+    void ReleaseEngine() { m_pEngine.Reset(); }
 
     // True while a pass (or the uninstall) runs; see CEnginePassScope.
     bool PassRunning() const { return m_bPassRunning; }
@@ -45,7 +45,7 @@ private:
     friend class CEnginePassScope;
 
     AppSettings m_settings = DefaultSettings();
-    kx::ComPtr<IScanEngine> m_engine;
+    kx::ComPtr<IScanEngine> m_pEngine;
     bool m_bPassRunning = false;
     bool m_bUninstalled = false;
 };

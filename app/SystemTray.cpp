@@ -13,16 +13,16 @@ CSystemTray::~CSystemTray()
     DestroyWindow();
 }
 
-BOOL CSystemTray::Notify(DWORD message)
+bool CSystemTray::Notify(DWORD message)
 {
-    return ::Shell_NotifyIconA(message, &m_nid);
+    return ::Shell_NotifyIconA(message, &m_nid) != FALSE;
 }
 
-BOOL CSystemTray::CreateTrayIcon(HWND hParent, UINT callbackMessage, const char* tip, HICON icon, UINT id)
+bool CSystemTray::CreateTrayIcon(HWND hParent, UINT callbackMessage, const char* tip, HICON icon, UINT id)
 {
     if (LOBYTE(LOWORD(::GetVersion())) < 4) {
-        m_bIconAdded = FALSE;
-        return FALSE;
+        m_bIconAdded = false;
+        return false;
     }
     HINSTANCE module = kx::CDialog::ResourceModule();
     WNDCLASSA wc{};
@@ -48,7 +48,7 @@ void CSystemTray::DeleteTrayIcon()
     if (!m_bIconAdded) return;
     m_nid.uFlags = 0;
     Notify(NIM_DELETE);
-    m_bIconAdded = FALSE;
+    m_bIconAdded = false;
 }
 
 void CSystemTray::HideTrayIcon()
@@ -56,7 +56,7 @@ void CSystemTray::HideTrayIcon()
     if (!m_bIconAdded || m_bIconHidden) return;
     m_nid.uFlags = NIF_ICON;
     Notify(NIM_DELETE);
-    m_bIconHidden = TRUE;
+    m_bIconHidden = true;
 }
 
 void CSystemTray::RestoreTrayIcon()
@@ -64,7 +64,7 @@ void CSystemTray::RestoreTrayIcon()
     if (!m_bIconAdded || !m_bIconHidden) return;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     Notify(NIM_ADD);
-    m_bIconHidden = FALSE;
+    m_bIconHidden = false;
 }
 
 HMENU CSystemTray::LoadPopup(kx::Menu& menu) const
@@ -75,16 +75,16 @@ HMENU CSystemTray::LoadPopup(kx::Menu& menu) const
     return popup;
 }
 
-BOOL CSystemTray::SetDefaultItem(UINT item, BOOL byPosition)
+bool CSystemTray::SetDefaultItem(UINT item, bool byPosition)
 {
-    if (item == m_nDefaultItem && byPosition == m_bDefaultByPosition) return TRUE;
+    if (item == m_nDefaultItem && byPosition == m_bDefaultByPosition) return true;
     m_nDefaultItem = item;
     m_bDefaultByPosition = byPosition;
     kx::Menu menu;
     HMENU popup = LoadPopup(menu);
-    if (!popup) return FALSE;
-    ::SetMenuDefaultItem(popup, item, byPosition);
-    return TRUE;
+    if (!popup) return false;
+    ::SetMenuDefaultItem(popup, item, byPosition ? TRUE : FALSE);
+    return true;
 }
 
 LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -17,11 +17,11 @@ public:
     CSystemTray() = default;
     ~CSystemTray() override;
 
-    BOOL CreateTrayIcon(HWND hParent, UINT callbackMessage, const char* tip, HICON icon, UINT id);
+    bool CreateTrayIcon(HWND hParent, UINT callbackMessage, const char* tip, HICON icon, UINT id);
     void DeleteTrayIcon();
     void HideTrayIcon();
     void RestoreTrayIcon();
-    BOOL SetDefaultItem(UINT item, BOOL byPosition);
+    bool SetDefaultItem(UINT item, bool byPosition);
     virtual LRESULT OnTrayMessage(WPARAM wParam, LPARAM lParam);
 
     static const char* const kClassName;
@@ -30,16 +30,16 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    BOOL Notify(DWORD message);
+    bool Notify(DWORD message);
     // The shell's broadcast when it (re)starts: Explorer came back.
     static UINT TaskbarCreatedMessage();
     void OnTaskbarCreated();
     // The first popup of the tray menu, loaded anew; null when missing.
     HMENU LoadPopup(kx::Menu& menu) const;
 
-    BOOL m_bIconAdded = FALSE;
-    BOOL m_bIconHidden = FALSE;
+    bool m_bIconAdded = false;
+    bool m_bIconHidden = false;
     NOTIFYICONDATAA m_nid{};
     UINT m_nDefaultItem = 0;
-    BOOL m_bDefaultByPosition = TRUE;
+    bool m_bDefaultByPosition = true;
 };

@@ -61,7 +61,7 @@ bool CProgressPopup::OnEraseBkgnd(HDC dc)
 
 void CProgressPopup::OnCancel()
 {
-    m_bCancelled = TRUE;
+    m_bCancelled = true;
 }
 
 bool CProgressPopup::Create(HWND hOwner, const char* caption, bool bSmooth)
@@ -226,7 +226,7 @@ void CProgressPopup::PumpMessages(bool bCancelOnEscape, bool bKeepToWindow)
             ::PeekMessageA(&msg, nullptr, msg.message, msg.message, PM_REMOVE);   // discarded
             continue;
         }
-        if (bCancelOnEscape && msg.message == WM_CHAR && msg.wParam == VK_ESCAPE) m_bCancelled = TRUE;
+        if (bCancelOnEscape && msg.message == WM_CHAR && msg.wParam == VK_ESCAPE) m_bCancelled = true;
 
         bool more = true;
         if (app) {

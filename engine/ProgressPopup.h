@@ -39,7 +39,7 @@ private:
     void OnCancel();
     int Percent(int nPos) const;
 
-    BOOL m_bCancelled = FALSE;
+    bool m_bCancelled = false;
     int m_nPos = 0;
     int m_nPercent = 0;
     int m_nStep = 1;

@@ -36,7 +36,7 @@ bool CApplication::PreTranslateMessage(MSG* msg)
 int CApplication::Run()
 {
     while (PumpMessage()) {}
-    m_exitCode = static_cast<int>(m_msgCur.wParam);
+    m_nExitCode = static_cast<int>(m_msgCur.wParam);
     return ExitInstance();
 }
 

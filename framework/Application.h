@@ -27,7 +27,7 @@ public:
     // The message loop, until WM_QUIT; returns the exit code.
     virtual int Run();
     // Called when the loop has ended; its result is the program's exit code.
-    virtual int ExitInstance() { return m_exitCode; }
+    virtual int ExitInstance() { return m_nExitCode; }
 
     // Takes one message from the queue; unless PreTranslateMessage consumes
     // it, translates and dispatches it. False when the message was WM_QUIT.
@@ -39,7 +39,7 @@ public:
 
 private:
     MSG m_msgCur{};
-    int m_exitCode = 0;
+    int m_nExitCode = 0;
     CApplication* m_pPrevious;
 };
 

@@ -121,26 +121,26 @@ using Bstr = UniqueHandle<BstrTraits>;
 // the previous object goes back and the context is released, in that order.
 class WindowDC {
 public:
-    WindowDC(HWND hWnd, HGDIOBJ selected) : m_hWnd(hWnd), m_dc(::GetDC(hWnd))
+    WindowDC(HWND hWnd, HGDIOBJ selected) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd))
     {
-        if (m_dc && selected) m_previous = ::SelectObject(m_dc, selected);
+        if (m_hDC && selected) m_hPrevious = ::SelectObject(m_hDC, selected);
     }
     ~WindowDC()
     {
-        if (!m_dc) return;
-        if (m_previous) ::SelectObject(m_dc, m_previous);
-        ::ReleaseDC(m_hWnd, m_dc);
+        if (!m_hDC) return;
+        if (m_hPrevious) ::SelectObject(m_hDC, m_hPrevious);
+        ::ReleaseDC(m_hWnd, m_hDC);
     }
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
 
-    HDC Get() const { return m_dc; }
-    explicit operator bool() const { return m_dc != nullptr; }
+    HDC Get() const { return m_hDC; }
+    explicit operator bool() const { return m_hDC != nullptr; }
 
 private:
     HWND m_hWnd;
-    HDC m_dc;
-    HGDIOBJ m_previous = nullptr;
+    HDC m_hDC;
+    HGDIOBJ m_hPrevious = nullptr;
 };
 
 // A COM interface pointer that releases its reference.

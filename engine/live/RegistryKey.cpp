@@ -7,14 +7,14 @@ LONG CRegistryKey::Open(HKEY hRoot, const std::string& strPath)
     HKEY key = nullptr;
     LONG rc = ::RegCreateKeyExA(hRoot, strPath.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
                                 nullptr);
-    if (rc == ERROR_SUCCESS) m_hKey.Reset(key);
+    if (rc == ERROR_SUCCESS) m_key.Reset(key);
     return rc;
 }
 
 LONG CRegistryKey::Close()
 {
-    if (!m_hKey) return 0;
-    return ::RegCloseKey(m_hKey.Release());
+    if (!m_key) return 0;
+    return ::RegCloseKey(m_key.Release());
 }
 
 LONG CRegistryKey::ReadValues(HKEY hRoot, const std::string& strPath, std::vector<RunServicesValue>& values)
@@ -27,7 +27,7 @@ LONG CRegistryKey::ReadValues(HKEY hRoot, const std::string& strPath, std::vecto
         char name[kBufferSize + 1] = {};
         char data[kBufferSize + 1] = {};
         DWORD nameLength = kBufferSize, dataLength = kBufferSize, type = 0;
-        if (::RegEnumValueA(m_hKey.Get(), index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+        if (::RegEnumValueA(m_key.Get(), index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
                             &dataLength) != ERROR_SUCCESS)
             break;
         values.push_back({name, data});
@@ -38,10 +38,10 @@ LONG CRegistryKey::ReadValues(HKEY hRoot, const std::string& strPath, std::vecto
 
 ValueLookup CRegistryKey::LookUp(const std::string& name, std::string& data) const
 {
-    if (!m_hKey) return ValueLookup::KeyUnavailable;
+    if (!m_key) return ValueLookup::KeyUnavailable;
     char buffer[kBufferSize + 1] = {};
     DWORD length = kBufferSize, type = 0;
-    LONG rc = ::RegQueryValueExA(m_hKey.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &length);
+    LONG rc = ::RegQueryValueExA(m_key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &length);
     if (rc == ERROR_FILE_NOT_FOUND) return ValueLookup::Missing;
     // Data too long for the buffer names no path that could be followed.
     data = rc == ERROR_SUCCESS ? std::string(buffer) : std::string();
@@ -50,5 +50,5 @@ ValueLookup CRegistryKey::LookUp(const std::string& name, std::string& data) con
 
 bool CRegistryKey::DeleteValue(const std::string& name)
 {
-    return m_hKey && ::RegDeleteValueA(m_hKey.Get(), name.c_str()) == ERROR_SUCCESS;
+    return m_key && ::RegDeleteValueA(m_key.Get(), name.c_str()) == ERROR_SUCCESS;
 }

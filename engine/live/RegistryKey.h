@@ -28,6 +28,6 @@ public:
     static const DWORD kBufferSize = 260;
 
 private:
-    kx::RegKey m_hKey;
+    kx::RegKey m_key;
     std::string m_strKeyPath;
 };
