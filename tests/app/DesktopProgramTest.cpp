@@ -141,6 +141,12 @@ protected:
         ::PostMessageA(frame, WM_COMMAND, ID_TRAY_OPEN, 0);
         return Dialog(KX_TITLE);
     }
+    // Closes a dialog of the program, then ends it through the tray menu.
+    DWORD CloseAndExitThroughTray(HWND dialog)
+    {
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return ExitThroughTray();
+    }
     DWORD ExitThroughTray()
     {
         HWND frame = Frame();
@@ -575,8 +581,7 @@ TEST_F(DesktopProgramTest, SecondStartBringsUpTheRunningProgramAndWritesNothing)
     EXPECT_TRUE(foreground(dialog));
     ::DestroyWindow(other);
     EXPECT_EQ(1, CountProcessWindows(program->Pid(), "#32770", KX_TITLE));
-    ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(0u, ExitThroughTray());
+    EXPECT_EQ(0u, CloseAndExitThroughTray(dialog));
 }
 
 // A change made in the options dialog is stored when it closes with OK, and

@@ -29,6 +29,16 @@ protected:
                          static_cast<DWORD>(bytes.size()));
     }
     static std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+    // The record read from the key, field by field.
+    void ExpectRead(LONG autoScan, LONG silent, LONG timed, LONG interval, LONG logging)
+    {
+        ReadSettings(key.Get(), settings);
+        EXPECT_EQ(autoScan, settings.AutoScan);
+        EXPECT_EQ(silent, settings.SilentMode);
+        EXPECT_EQ(timed, settings.TimedScanning);
+        EXPECT_EQ(interval, settings.ScanInterval);
+        EXPECT_EQ(logging, settings.LoggingEnabled);
+    }
 
     kx::RegKey key;
     AppSettings settings = DefaultSettings();
@@ -39,12 +49,7 @@ protected:
 TEST_F(SettingsTest, DefaultsStayWhenTheKeyHoldsNothing)
 {
     EXPECT_FALSE(CProgramState().Uninstalled());
-    ReadSettings(key.Get(), settings);
-    EXPECT_EQ(1, settings.AutoScan);
-    EXPECT_EQ(0, settings.SilentMode);
-    EXPECT_EQ(0, settings.TimedScanning);
-    EXPECT_EQ(3, settings.ScanInterval);
-    EXPECT_EQ(1, settings.LoggingEnabled);
+    ExpectRead(1, 0, 0, 3, 1);
 }
 
 TEST_F(SettingsTest, ValuesAreTakenOnlyAsTheRulesSay)
@@ -107,10 +112,5 @@ TEST_F(SettingsTest, WriteStoresFourByteValuesWithTheirTypes)
 
     // And they read back the same.
     settings = DefaultSettings();
-    ReadSettings(key.Get(), settings);
-    EXPECT_EQ(0, settings.AutoScan);
-    EXPECT_EQ(1, settings.SilentMode);
-    EXPECT_EQ(1, settings.TimedScanning);
-    EXPECT_EQ(180000, settings.ScanInterval);
-    EXPECT_EQ(0, settings.LoggingEnabled);
+    ExpectRead(0, 1, 1, 180000, 0);
 }
